@@ -1,0 +1,8 @@
+// PROVISIONAL
+#include "app/locale.h"
+
+namespace tracksift {
+
+LocaleSettings AdoptUserLocale() { return {}; }
+
+}  // namespace tracksift

@@ -1,0 +1,80 @@
+// Run: one run of the program, and the state it works on.
+//
+// A run either prints the usage text (no arguments) or filters a track log:
+// read the command line, load the input, walk it block by block (collect the
+// block, read its fix sentence, decide), then save the kept blocks. Steps
+// raise failures and catch none; the caller reports them after the Run is
+// destroyed, so its lists and files are released first.
+//
+// The output file is written only after the whole walk has succeeded, and
+// it appears whole or not at all. The input is never changed, even when the
+// output path names it.
+
+#ifndef TRACKSIFT_APP_RUN_H_
+#define TRACKSIFT_APP_RUN_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/locale.h"
+#include "filter/decide_block.h"
+#include "tracklog/comma_text.h"
+#include "tracklog/file_text.h"
+#include "tracklog/fix_block.h"
+#include "tracklog/kept_text.h"
+#include "tracklog/line_list.h"
+#include "tracklog/line_text.h"
+
+namespace tracksift {
+
+class Run {
+ public:
+  explicit Run(const LocaleSettings& locale);
+
+  // Runs the program with the arguments that follow its name. Returns the
+  // exit status of a completed run (0); a failure is raised instead.
+  int Execute(const std::vector<std::string>& args);
+
+  // The steps of a run, in the order Execute calls them.
+  void ShowUsage();
+  void ReadCommandLine();
+  void LoadInput();
+  void CollectBlock();
+  void ReadRmcFields();
+  void DecideBlock();
+  void SaveOutput();
+
+ private:
+  // Raises the load failure of the input when the input file was cut short
+  // while the run was using it: nothing made from it can then be trusted.
+  void CheckInputWhole() const;
+
+  const LocaleSettings locale_;
+  const LeadBytes lead_bytes_;
+  std::vector<std::string> args_;
+
+  // The input text, and its lines as the walk takes them: the number of
+  // lines taken so far is the index of the next line.
+  FileText InputText;
+  LineCursor InputLines;
+  KeptText KeptLines;
+  LineList BlockLines;
+  BlockSpan BlockPlace;
+  LineList RmcFields;
+
+  Limits Limit;
+  double Speed = 0.0;
+  double PrevSpeed = kStartSpeed;
+  std::string InputFileName;
+  std::string OutputFileName;
+};
+
+// Runs the program on its arguments (argv[0] is the program's name) and
+// reports a failure: returns the exit status of a completed run, or writes
+// the failure report and ends the process with exit status 1.
+int RunProgram(int argc, const char* const* argv, const LocaleSettings& locale);
+
+}  // namespace tracksift
+
+#endif  // TRACKSIFT_APP_RUN_H_

@@ -1,0 +1,64 @@
+// Runs the built tracksift binary as a user would, for end-to-end tests.
+
+#ifndef TRACKSIFT_TESTS_E2E_RUN_PROGRAM_H_
+#define TRACKSIFT_TESTS_E2E_RUN_PROGRAM_H_
+
+#include <sys/resource.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tracksift::e2e {
+
+enum class StdoutMode {
+  kPipe,        // captured through a pipe
+  kClosed,      // file descriptor 1 closed
+  kBrokenPipe,  // a pipe whose reading end is already closed
+};
+
+struct RunOptions {
+  std::string working_dir;                                  // empty: unchanged
+  std::vector<std::pair<std::string, std::string>> env;     // set in the child
+  StdoutMode stdout_mode = StdoutMode::kPipe;
+  std::string stdout_file;    // when set, stdout goes to this file instead
+  std::string stdin_data;     // fed through a pipe on standard input
+  bool feed_stdin = false;
+  std::vector<std::pair<int, rlim_t>> limits;  // setrlimit in the child
+};
+
+struct RunResult {
+  int exit_status = -1;  // -1 when ended by a signal
+  int signal = 0;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program with args (program name not included).
+RunResult RunTracksift(const std::vector<std::string>& args,
+                       const RunOptions& options = {});
+
+// A fresh empty folder under the system's temporary folder, removed with
+// everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// Names of the entries of a folder, sorted, without "." and "..".
+std::vector<std::string> ListDir(const std::string& path);
+
+}  // namespace tracksift::e2e
+
+#endif  // TRACKSIFT_TESTS_E2E_RUN_PROGRAM_H_
