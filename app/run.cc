@@ -24,13 +24,8 @@ int Run::Execute(const std::vector<std::string>& args) {
   }
   ReadCommandLine();
   LoadInput();
-  PrevSpeed = kStartSpeed;
   try {
-    while (!InputLines.AtEnd()) {
-      CollectBlock();
-      ReadRmcFields();
-      DecideBlock();
-    }
+    Walk();
   } catch (...) {
     // A cut input explains any failure met while walking it.
     CheckInputWhole();
@@ -38,6 +33,15 @@ int Run::Execute(const std::vector<std::string>& args) {
   }
   SaveOutput();
   return 0;
+}
+
+void Run::Walk() {
+  PrevSpeed = kStartSpeed;
+  while (!InputLines.AtEnd()) {
+    CollectBlock();
+    ReadRmcFields();
+    DecideBlock();
+  }
 }
 
 void Run::ShowUsage() { PrintUsage(); }
@@ -51,8 +55,18 @@ void Run::ReadCommandLine() {
 
 void Run::LoadInput() {
   InputText = FileText::Load(InputFileName);
-  InputLines = LineCursor(InputText.Bytes());
-  KeptLines = KeptText(InputText.Bytes());
+  UseInputText(InputText.Bytes());
+}
+
+void Run::UseInputText(std::string_view text) {
+  InputLines = LineCursor(text);
+  KeptLines = KeptText(text);
+}
+
+std::string Run::OutputBytes() const {
+  std::string bytes;
+  KeptLines.ForEachPiece([&bytes](std::string_view piece) { bytes += piece; });
+  return bytes;
 }
 
 void Run::CollectBlock() { tracksift::CollectBlock(InputLines, BlockLines, BlockPlace); }

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/locale.h"
@@ -40,10 +42,18 @@ class Run {
   void ShowUsage();
   void ReadCommandLine();
   void LoadInput();
+  void Walk();  // CollectBlock, ReadRmcFields, DecideBlock for every block
   void CollectBlock();
   void ReadRmcFields();
   void DecideBlock();
   void SaveOutput();
+
+  // For running the filter in memory (fuzzing): takes the arguments without
+  // running anything, takes text as the input in place of LoadInput, and
+  // gives the bytes the output file would get.
+  void SetArguments(std::vector<std::string> args) { args_ = std::move(args); }
+  void UseInputText(std::string_view text);
+  std::string OutputBytes() const;
 
  private:
   // Raises the load failure of the input when the input file was cut short

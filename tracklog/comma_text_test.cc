@@ -1,1 +1,87 @@
+#include "tracklog/comma_text.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tracksift {
+namespace {
+
+std::string Fields(std::string_view text, const LeadBytes& lead = LeadBytes()) {
+  LineList list;
+  list.Append("stale");
+  SplitCommaText(list, text, lead);
+  std::string all;
+  for (int64_t i = 0; i < list.Count(); ++i) all += "[" + std::string(list.LineAt(i)) + "]";
+  return all;
+}
+
+struct Case {
+  std::string text;
+  std::string fields;
+};
+
+TEST(SplitCommaTextTest, CommasAndBlanks) {
+  const std::vector<Case> cases = {
+      {"a,,b", "[a][][b]"},     {",a", "[][a]"},        {"a,", "[a][]"},
+      {"a, ", "[a]"},           {"a,, ", "[a][]"},      {"a ,b", "[a][b]"},
+      {"a b", "[a][b]"},        {"a , , b", "[a][][b]"}, {"  a  ", "[a]"},
+      {",", "[][]"},            {",,", "[][][]"},       {", ,", "[][][]"},
+      {"", ""},                 {"   ", ""},
+      {"a\tb\rc\x01" "d\x1F" "e", "[a][b][c][d][e]"},
+      {"\x7F\x80\xFF,x", "[\x7F\x80\xFF][x]"},
+      {std::string("a\0,b", 4), "[a]"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Fields(c.text), c.fields) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(SplitCommaTextTest, QuotedFields) {
+  const std::vector<Case> cases = {
+      {"\"a, b\",c", "[a, b][c]"},
+      {"\"a\"\"b\"", "[a\"b]"},
+      {"\"\"", "[]"},
+      {"\"\",\"\"", "[][]"},
+      {"\"ab\"cd", "[ab][cd]"},
+      {"\"a\" ,c", "[a][c]"},
+      {"ab\"c\"", "[ab\"c\"]"},
+      {"\" a \"", "[ a ]"},
+      // Never closed: every byte after the opening mark, doubles reduced.
+      {"x,\"ab\"\"c", "[x][ab\"c]"},
+      {"\"", "[]"},
+      {"\"a", "[a]"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Fields(c.text), c.fields) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(SplitCommaTextTest, TheByteAfterALeadByteBelongsToItsCharacter) {
+  const LeadBytes cp932 = LeadBytes::Cp932();
+  // x, lead byte, comma, y: one field where the code page has lead bytes.
+  EXPECT_EQ(Fields("x\x81,y", cp932), "[x\x81,y]");
+  EXPECT_EQ(Fields("x\x81,y"), "[x\x81][y]");
+  // Nor does it close a quoted field or count as a blank.
+  EXPECT_EQ(Fields("\"\x82\",z\",w", cp932), "[\x82\",z][w]");
+  EXPECT_EQ(Fields("\"\x82\",z\",w"), "[\x82][z\"][w]");
+  EXPECT_EQ(Fields("\x9F a", cp932), "[\x9F a]");
+  // A lead byte at the very end stands alone.
+  EXPECT_EQ(Fields("a,\xE0", cp932), "[a][\xE0]");
+  // Sentences of ASCII split the same either way.
+  const std::string rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+  EXPECT_EQ(Fields(rmc, cp932), Fields(rmc));
+}
+
+TEST(LeadBytesTest, Cp932Ranges) {
+  const LeadBytes cp932 = LeadBytes::Cp932();
+  for (int b = 0; b < 256; ++b) {
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    EXPECT_EQ(cp932(static_cast<unsigned char>(b)), lead) << b;
+    EXPECT_FALSE(LeadBytes()(static_cast<unsigned char>(b)));
+  }
+}
+
+}  // namespace
+}  // namespace tracksift

@@ -19,22 +19,4 @@ void KeptText::AppendAll(const BlockSpan& block) {
   }
 }
 
-void KeptText::WriteTo(OutputFile& file) const {
-  for (const BlockSpan& span : spans_) {
-    const std::string_view bytes = text_.substr(span.begin, span.end - span.begin);
-    if (span.crlf_only) {
-      file.Append(bytes);
-      continue;
-    }
-    // The span holds whole lines and no NUL byte, so walking it by the
-    // reading rules yields exactly the block's lines.
-    LineCursor lines(bytes);
-    bool crlf;
-    while (!lines.AtEnd()) {
-      file.Append(lines.Next(&crlf));
-      file.Append(kLineEnd);
-    }
-  }
-}
-
 }  // namespace tracksift

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tracklog/fix_block.h"
+#include "tracklog/line_text.h"
 #include "tracklog/output_file.h"
 
 namespace tracksift {
@@ -28,13 +29,40 @@ class KeptText {
   // runs out.
   void AppendAll(const BlockSpan& block);
 
+  // Hands the output bytes of every kept block, in order, to sink (a
+  // callable taking std::string_view), in pieces that are views of the text
+  // or of a constant CR LF.
+  template <typename Sink>
+  void ForEachPiece(Sink&& sink) const;
+
   // Queues the output bytes of every kept block, in order.
-  void WriteTo(OutputFile& file) const;
+  void WriteTo(OutputFile& file) const {
+    ForEachPiece([&file](std::string_view piece) { file.Append(piece); });
+  }
 
  private:
   std::string_view text_;
   std::vector<BlockSpan> spans_;
 };
+
+template <typename Sink>
+void KeptText::ForEachPiece(Sink&& sink) const {
+  for (const BlockSpan& span : spans_) {
+    const std::string_view bytes = text_.substr(span.begin, span.end - span.begin);
+    if (span.crlf_only) {
+      sink(bytes);
+      continue;
+    }
+    // The span holds whole lines and no NUL byte, so walking it by the
+    // reading rules yields exactly the block's lines.
+    LineCursor lines(bytes);
+    bool crlf;
+    while (!lines.AtEnd()) {
+      sink(lines.Next(&crlf));
+      sink(kLineEnd);
+    }
+  }
+}
 
 }  // namespace tracksift
 

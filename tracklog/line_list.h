@@ -28,6 +28,8 @@ class LineList {
   LineList() = default;
   LineList(const LineList&) = delete;
   LineList& operator=(const LineList&) = delete;
+  LineList(LineList&&) = default;  // lines stay valid: chunks do not move
+  LineList& operator=(LineList&&) = default;
 
   int64_t Count() const { return static_cast<int64_t>(lines_.size()); }
 
