@@ -1,23 +1,80 @@
-// PROVISIONAL: replaced by the software 64-bit-significand arithmetic.
+// Numbers in the 80-bit IEEE 754 double-extended format, computed in software.
+//
+// A value is held exactly as the format stores it: a sign bit and a 15-bit
+// biased exponent, and a 64-bit significand whose leading bit is explicit.
+// Every operation works on integers and rounds its exact result once, to
+// nearest with ties to even, to 64 significant bits. Results below 2^-16382
+// become subnormal (down to 2^-16445) or zero without notice; results that
+// round beyond the largest finite value, (2 - 2^-63) * 2^16383, become
+// infinity. Nothing here reads or changes the floating-point environment, so
+// every platform computes the same bits, whatever its own long double is.
+//
+// An invalid operation (0 * inf, 0 / 0, inf / inf, inf - inf) or a NaN operand
+// gives the format's default NaN; payloads are not kept. A NaN compares
+// unordered with everything, itself included.
+
 #ifndef TRACKSIFT_TRACKLOG_EXTENDED_H_
 #define TRACKSIFT_TRACKLOG_EXTENDED_H_
+
+#include <compare>
+#include <cstdint>
 
 namespace tracksift {
 
 class Extended {
  public:
-  Extended() = default;
-  static Extended FromDouble(double value) { return Extended(value); }
-  friend Extended operator/(Extended a, Extended b) { return Extended(a.v_ / b.v_); }
-  friend bool operator>=(Extended a, Extended b) { return a.v_ >= b.v_; }
-  long double v_ = 0;
+  // +0.
+  constexpr Extended() = default;
+
+  // The value with these stored fields: sign bit and biased exponent in
+  // sign_exponent, the significand with its explicit leading bit in
+  // significand. An encoding that the format does not allow as an operand (a
+  // nonzero exponent with the leading bit clear) is read as NaN.
+  static constexpr Extended FromBits(uint16_t sign_exponent, uint64_t significand) {
+    return Extended(sign_exponent, significand);
+  }
+  // Exact: every double and every 64-bit integer is a value of the format.
+  static Extended FromDouble(double value);
+  static Extended FromInteger(uint64_t value);
+
+  uint16_t SignExponent() const { return sign_exponent_; }
+  uint64_t Significand() const { return significand_; }
+
+  bool IsNegative() const { return (sign_exponent_ & 0x8000) != 0; }  // -0 too
+  bool IsZero() const;
+  bool IsInfinite() const;
+  bool IsNaN() const;
+  bool IsFinite() const { return !IsInfinite() && !IsNaN(); }
+
+  // Flips the sign: exact, also for zero and infinity.
+  friend Extended operator-(Extended a) {
+    return Extended(static_cast<uint16_t>(a.sign_exponent_ ^ 0x8000), a.significand_);
+  }
+  // Each rounded once to the format.
+  friend Extended operator+(Extended a, Extended b);
+  friend Extended operator-(Extended a, Extended b);
+  friend Extended operator*(Extended a, Extended b);
+  friend Extended operator/(Extended a, Extended b);
+
+  // Exact comparison of the values: -0 equals +0; NaN is unordered.
+  friend bool operator==(Extended a, Extended b);
+  friend std::partial_ordering operator<=>(Extended a, Extended b);
 
  private:
-  explicit Extended(long double v) : v_(v) {}
-  friend class ExtendedStubAccess;
+  constexpr Extended(uint16_t sign_exponent, uint64_t significand)
+      : sign_exponent_(sign_exponent), significand_(significand) {}
+
+  uint16_t sign_exponent_ = 0;
+  uint64_t significand_ = 0;
 };
 
-// Rounds to the nearest double; EOverflow beyond the largest double.
+// The double nearest to value, ties to even, rounded once from the exact
+// value; subnormal doubles and zero below the range of doubles. Beyond the
+// largest double (infinity included) the result is infinity; NaN stays NaN.
+double RoundToDouble(Extended value);
+
+// RoundToDouble, but a magnitude that rounds beyond the largest double,
+// 1.7976931348623157e308, fails with EOverflow. Underflow passes silently.
 double ToDouble(Extended value);
 
 }  // namespace tracksift
