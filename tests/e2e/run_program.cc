@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +26,22 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     throw std::runtime_error("pipe");
   }
   if (options.stdout_mode == StdoutMode::kBrokenPipe) close(out_pipe[0]);
+  int terminal = -1;  // the pseudo-terminal's side that the program gets
+  if (options.stdout_mode == StdoutMode::kTerminal) {
+    // Read the terminal through its controlling side in place of the pipe.
+    const int controller = posix_openpt(O_RDWR | O_NOCTTY);
+    if (controller < 0 || grantpt(controller) != 0 || unlockpt(controller) != 0) {
+      throw std::runtime_error("posix_openpt");
+    }
+    terminal = open(ptsname(controller), O_RDWR | O_NOCTTY);
+    if (terminal < 0) throw std::runtime_error("open pseudo-terminal");
+    struct termios modes;
+    tcgetattr(terminal, &modes);
+    modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tcsetattr(terminal, TCSANOW, &modes);
+    close(out_pipe[0]);
+    out_pipe[0] = controller;
+  }
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
@@ -37,6 +54,9 @@ RunResult RunTracksift(const std::vector<std::string>& args,
       close(fd);
     } else if (options.stdout_mode == StdoutMode::kClosed) {
       close(1);
+    } else if (terminal >= 0) {
+      dup2(terminal, 1);
+      close(terminal);
     } else {
       dup2(out_pipe[1], 1);
     }
@@ -58,12 +78,19 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     argv.push_back(const_cast<char*>(TRACKSIFT_BINARY));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+#ifdef TRACKSIFT_LAUNCHER
+    // Cross build: a script runs the program under the emulator.
+    execv(TRACKSIFT_LAUNCHER, argv.data());
+#else
     execv(TRACKSIFT_BINARY, argv.data());
+#endif
     _exit(127);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
   close(in_pipe[0]);
+  // Once the program has gone, reading the terminal's other side ends (EIO).
+  if (terminal >= 0) close(terminal);
   RunResult result;
   // Feed standard input and drain both outputs together, so that no pipe
   // fills up and stalls the child.

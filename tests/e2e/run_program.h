@@ -15,6 +15,8 @@ enum class StdoutMode {
   kPipe,        // captured through a pipe
   kClosed,      // file descriptor 1 closed
   kBrokenPipe,  // a pipe whose reading end is already closed
+  kTerminal,    // a pseudo-terminal, captured; no output processing (CR LF
+                // stay as written)
 };
 
 struct RunOptions {
