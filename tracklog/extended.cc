@@ -296,11 +296,24 @@ Extended operator/(Extended a, Extended b) {
   }
   if (x.kind == Parts::kInfinite || y.kind == Parts::kZero) return Infinity(negative);
   if (x.kind == Parts::kZero || y.kind == Parts::kInfinite) return Zero(negative);
-  // Long division, one quotient bit at a time: q = floor(x.m * 2^65 / y.m).
-  // With both significands in [2^63, 2^64) the quotient lies in [2^64, 2^66),
-  // which is 64 bits and at least one more for rounding; the remainder tells
-  // the sticky bits. The remainder stays below 2 * y.m, so it needs 65 bits:
-  // its top bit is carried apart.
+  // q = floor(x.m * 2^65 / y.m). With both significands in [2^63, 2^64)
+  // the quotient lies in [2^64, 2^66), which is 64 bits and at least one more
+  // for rounding; the remainder tells the sticky bits.
+#if defined(__SIZEOF_INT128__)
+  // Where the compiler has 128-bit integers: x.m * 2^63 / y.m first (below
+  // 2^64, since x.m < 2^64 <= 2 * y.m), then the last two quotient bits from
+  // the remainder, which is below y.m so that four times it fits.
+  __extension__ typedef unsigned __int128 U128;
+  const U128 first = (U128{x.m} << 63);
+  const uint64_t high = static_cast<uint64_t>(first / y.m);
+  const U128 rest = (first % y.m) << 2;
+  const uint64_t low = static_cast<uint64_t>(rest / y.m);
+  Wide quotient{high >> 62, (high << 2) | low};
+  const bool sticky = rest % y.m != 0;
+  return RoundToExtended(negative, quotient, x.e - y.e - 65, sticky);
+#else
+  // Long division, one quotient bit at a time. The remainder stays below
+  // 2 * y.m, so it needs 65 bits: its top bit is carried apart.
   uint64_t remainder = x.m;
   bool remainder_top = false;
   Wide quotient;
@@ -315,6 +328,7 @@ Extended operator/(Extended a, Extended b) {
   }
   const bool sticky = remainder_top || remainder != 0;
   return RoundToExtended(negative, quotient, x.e - y.e - 65, sticky);
+#endif
 }
 
 bool operator==(Extended a, Extended b) { return (a <=> b) == 0; }
