@@ -7,7 +7,7 @@
 #include "app/failure_report.h"
 #include "app/usage.h"
 #include "base/failure.h"
-#include "tracklog/output_file.h"
+#include "tracklog/input_file.h"
 #include "tracklog/rmc_fields.h"
 
 namespace tracksift {
@@ -23,14 +23,16 @@ int Run::Execute(const std::vector<std::string>& args) {
     return 0;
   }
   ReadCommandLine();
-  LoadInput();
+  OpenFiles();
   try {
     Walk();
   } catch (...) {
-    // A cut input explains any failure met while walking it.
-    CheckInputWhole();
+    // The whole input is read before its blocks are judged, so a file that
+    // cannot be read whole fails first.
+    InputLines.ReadRest();
     throw;
   }
+  InputLines.ReadRest();
   SaveOutput();
   return 0;
 }
@@ -53,21 +55,12 @@ void Run::ReadCommandLine() {
   OutputFileName = std::move(line.output_file);
 }
 
-void Run::LoadInput() {
-  InputText = FileText::Load(InputFileName);
-  UseInputText(InputText.Bytes());
+void Run::OpenFiles() {
+  InputLines = LineStream(InputFile::Open(InputFileName));
+  KeptLines.Open(OutputFileName);
 }
 
-void Run::UseInputText(std::string_view text) {
-  InputLines = LineCursor(text);
-  KeptLines = KeptText(text);
-}
-
-std::string Run::OutputBytes() const {
-  std::string bytes;
-  KeptLines.ForEachPiece([&bytes](std::string_view piece) { bytes += piece; });
-  return bytes;
-}
+void Run::UseInputText(std::string_view text) { InputLines = LineStream(text); }
 
 void Run::CollectBlock() { tracksift::CollectBlock(InputLines, BlockLines, BlockPlace); }
 
@@ -79,18 +72,7 @@ void Run::DecideBlock() {
   }
 }
 
-void Run::SaveOutput() {
-  CheckInputWhole();
-  OutputFile file = OutputFile::Create(OutputFileName);
-  KeptLines.WriteTo(file);
-  file.Flush();
-  CheckInputWhole();
-  file.Commit();
-}
-
-void Run::CheckInputWhole() const {
-  if (!InputText.Whole()) throw EFOpenError(InputFileName);
-}
+void Run::SaveOutput() { KeptLines.Save(); }
 
 int RunProgram(int argc, const char* const* argv, const LocaleSettings& locale) {
   try {

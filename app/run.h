@@ -6,9 +6,12 @@
 // raise failures and catch none; the caller reports them after the Run is
 // destroyed, so its lists and files are released first.
 //
-// The output file is written only after the whole walk has succeeded, and
-// it appears whole or not at all. The input is never changed, even when the
-// output path names it.
+// The input is read in chunks as the walk goes on, and kept blocks go on to
+// a temporary output file at once; the output appears only after the whole
+// walk has succeeded, whole or not at all. Failures keep the order of the
+// steps: a file that cannot be read whole fails before anything the walk
+// met, and the walk's failures before those of the output file. The input is
+// never changed, even when the output path names it.
 
 #ifndef TRACKSIFT_APP_RUN_H_
 #define TRACKSIFT_APP_RUN_H_
@@ -22,11 +25,10 @@
 #include "app/locale.h"
 #include "filter/decide_block.h"
 #include "tracklog/comma_text.h"
-#include "tracklog/file_text.h"
 #include "tracklog/fix_block.h"
 #include "tracklog/kept_text.h"
 #include "tracklog/line_list.h"
-#include "tracklog/line_text.h"
+#include "tracklog/line_stream.h"
 
 namespace tracksift {
 
@@ -41,33 +43,28 @@ class Run {
   // The steps of a run, in the order Execute calls them.
   void ShowUsage();
   void ReadCommandLine();
-  void LoadInput();
-  void Walk();  // CollectBlock, ReadRmcFields, DecideBlock for every block
+  void OpenFiles();  // the input, and the output as it will be saved
+  void Walk();       // CollectBlock, ReadRmcFields, DecideBlock for every block
   void CollectBlock();
   void ReadRmcFields();
   void DecideBlock();
   void SaveOutput();
 
   // For running the filter in memory (fuzzing): takes the arguments without
-  // running anything, takes text as the input in place of LoadInput, and
+  // running anything, takes text as the input in place of OpenFiles, and
   // gives the bytes the output file would get.
   void SetArguments(std::vector<std::string> args) { args_ = std::move(args); }
   void UseInputText(std::string_view text);
-  std::string OutputBytes() const;
+  const std::string& OutputBytes() const { return KeptLines.Bytes(); }
 
  private:
-  // Raises the load failure of the input when the input file was cut short
-  // while the run was using it: nothing made from it can then be trusted.
-  void CheckInputWhole() const;
-
   const LocaleSettings locale_;
   const LeadBytes lead_bytes_;
   std::vector<std::string> args_;
 
-  // The input text, and its lines as the walk takes them: the number of
-  // lines taken so far is the index of the next line.
-  FileText InputText;
-  LineCursor InputLines;
+  // The input's lines as the walk takes them: the number of lines taken so
+  // far is the index of the next line.
+  LineStream InputLines;
   KeptText KeptLines;
   LineList BlockLines;
   BlockSpan BlockPlace;

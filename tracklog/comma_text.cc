@@ -7,68 +7,85 @@
 namespace tracksift {
 namespace {
 
-// Moves through a text one character at a time.
-class Characters {
+// Bytes 0x01 to 0x20 are blanks. The text holds no NUL (it ends at the
+// first one), so every byte up to 0x20 is a blank; and no lead byte lies
+// below 0x81, so a blank is always a character of its own.
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+class Splitter {
  public:
-  Characters(std::string_view text, const LeadBytes& lead_bytes)
+  Splitter(std::string_view text, const LeadBytes& lead_bytes)
       : text_(TextBeforeNul(text)), lead_bytes_(lead_bytes) {}
 
-  bool AtEnd() const { return pos_ == text_.size(); }
-  size_t Position() const { return pos_; }
-  std::string_view Text() const { return text_; }
-
-  // The byte at the current position, when it is a character of its own;
-  // a lead byte reads as 0xFF, which is none of the bytes looked for.
-  unsigned char Single() const {
-    const unsigned char byte = static_cast<unsigned char>(text_[pos_]);
-    return lead_bytes_(byte) ? 0xFF : byte;
-  }
-
-  // Steps over the current character: two bytes for a lead byte and the
-  // byte after it, unless that byte is the end.
-  void Step() {
-    const unsigned char byte = static_cast<unsigned char>(text_[pos_]);
-    pos_ += (lead_bytes_(byte) && pos_ + 1 < text_.size()) ? 2 : 1;
-  }
-
-  // The bytes of the character stepped over by the next Step().
-  std::string_view Current() const {
-    const unsigned char byte = static_cast<unsigned char>(text_[pos_]);
-    return text_.substr(pos_, (lead_bytes_(byte) && pos_ + 1 < text_.size()) ? 2 : 1);
-  }
-
-  bool AtBlank() const {
-    const unsigned char c = Single();
-    return c >= 0x01 && c <= 0x20;
-  }
-
-  void SkipBlanks() {
-    while (!AtEnd() && AtBlank()) Step();
+  void Split(LineList& list) {
+    list.Clear();
+    SkipBlanks();
+    while (pos_ < text_.size()) {
+      if (text_[pos_] == '"') {
+        AppendQuotedField(list);
+      } else {
+        const size_t start = pos_;
+        SkipFieldBytes();
+        list.AppendView(text_.substr(start, pos_ - start));
+      }
+      SkipBlanks();
+      if (pos_ < text_.size() && text_[pos_] == ',') {
+        ++pos_;
+        if (pos_ == text_.size()) list.AppendView({});  // a comma at the very end
+        SkipBlanks();
+      }
+    }
   }
 
  private:
+  // The length of the character at pos_: two bytes for a lead byte and the
+  // byte after it, unless that byte is the end.
+  size_t CharLength() const {
+    return !lead_bytes_.None() &&
+                   lead_bytes_(static_cast<unsigned char>(text_[pos_])) &&
+                   pos_ + 1 < text_.size()
+               ? 2
+               : 1;
+  }
+  // Moves pos_ to the comma, blank or end that ends an unquoted field.
+  void SkipFieldBytes() {
+    const char* p = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    if (lead_bytes_.None()) {
+      while (p != end && !IsBlank(*p) && *p != ',') ++p;
+    } else {
+      while (p != end && !IsBlank(*p) && *p != ',') {
+        p += lead_bytes_(static_cast<unsigned char>(*p)) && p + 1 != end ? 2 : 1;
+      }
+    }
+    pos_ = static_cast<size_t>(p - text_.data());
+  }
+  void SkipBlanks() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+  }
+
+  // Reads a quoted field; pos_ is at its opening quote mark. The field is
+  // copied, as doubled quote marks shrink to one.
+  void AppendQuotedField(LineList& list) {
+    field_.clear();
+    ++pos_;
+    while (pos_ < text_.size()) {
+      if (text_[pos_] == '"') {
+        ++pos_;
+        if (pos_ == text_.size() || text_[pos_] != '"') break;  // closed
+      }
+      const size_t length = CharLength();
+      field_.append(text_, pos_, length);
+      pos_ += length;
+    }
+    list.Append(field_);  // closed, or run to the end of the text
+  }
+
   std::string_view text_;
   const LeadBytes& lead_bytes_;
   size_t pos_ = 0;
+  std::string field_;
 };
-
-// Reads a quoted field; the current character is its opening quote mark.
-void AppendQuotedField(LineList& list, Characters& chars, std::string& field) {
-  field.clear();
-  chars.Step();
-  while (!chars.AtEnd()) {
-    if (chars.Single() == '"') {
-      chars.Step();
-      if (chars.AtEnd() || chars.Single() != '"') {
-        list.Append(field);  // closed
-        return;
-      }
-    }
-    field += chars.Current();
-    chars.Step();
-  }
-  list.Append(field);  // never closed: the field runs to the end
-}
 
 }  // namespace
 
@@ -76,32 +93,13 @@ LeadBytes LeadBytes::Cp932() {
   LeadBytes lead;
   for (int b = 0x81; b <= 0x9F; ++b) lead.is_lead_[b] = true;
   for (int b = 0xE0; b <= 0xFC; ++b) lead.is_lead_[b] = true;
+  lead.none_ = false;
   return lead;
 }
 
 void SplitCommaText(LineList& list, std::string_view text,
                     const LeadBytes& lead_bytes) {
-  list.Clear();
-  Characters chars(text, lead_bytes);
-  std::string quoted;
-  chars.SkipBlanks();
-  while (!chars.AtEnd()) {
-    if (chars.Single() == '"') {
-      AppendQuotedField(list, chars, quoted);
-    } else {
-      const size_t start = chars.Position();
-      while (!chars.AtEnd() && chars.Single() != ',' && !chars.AtBlank()) {
-        chars.Step();
-      }
-      list.Append(chars.Text().substr(start, chars.Position() - start));
-    }
-    chars.SkipBlanks();
-    if (!chars.AtEnd() && chars.Single() == ',') {
-      chars.Step();
-      if (chars.AtEnd()) list.Append({});  // a comma at the very end
-      chars.SkipBlanks();
-    }
-  }
+  Splitter(text, lead_bytes).Split(list);
 }
 
 }  // namespace tracksift

@@ -32,15 +32,18 @@ class LeadBytes {
   static LeadBytes Cp932();
 
   bool operator()(unsigned char byte) const { return is_lead_[byte]; }
+  bool None() const { return none_; }
 
  private:
   std::array<bool, 256> is_lead_;
+  bool none_ = true;
 };
 
 // Replaces the contents of list with the fields of text, in order, empty
 // fields included. A quoted field that is never closed runs to the end of
 // the text and holds every byte after its opening quote mark, each doubled
-// quote reduced to one.
+// quote reduced to one. Unquoted fields are views of text, not copies (a fix
+// sentence is split once per block): text must outlive list's use of them.
 void SplitCommaText(LineList& list, std::string_view text,
                     const LeadBytes& lead_bytes = LeadBytes());
 

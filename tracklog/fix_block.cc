@@ -4,21 +4,24 @@
 
 namespace tracksift {
 
-void CollectBlock(LineCursor& input, LineList& block, BlockSpan& span) {
+void CollectBlock(LineStream& input, LineList& block, BlockSpan& span) {
   block.Clear();
-  span.begin = input.Offset();
-  span.crlf_only = true;
+  input.StartRun();
+  bool crlf_only = true;
   for (;;) {
     // Reading past the last line is the failure a list read past its end
     // gives: the index asked for is the number of lines.
     if (input.AtEnd()) throw EStringListError(input.Index());
     bool crlf;
     const std::string_view line = input.Next(&crlf);
-    span.crlf_only = span.crlf_only && crlf;
-    block.AppendView(line);
+    crlf_only = crlf_only && crlf;
     if (line == kBlockTerminator) break;
   }
-  span.end = input.Offset();
+  // The whole block is in memory now: its lines stay where they are until
+  // the input moves on.
+  for (size_t i = 0; i < input.RunSize(); ++i) block.AppendView(input.RunLine(i));
+  span.bytes = input.RunBytes();
+  span.crlf_only = crlf_only;
 }
 
 }  // namespace tracksift

@@ -8,29 +8,28 @@
 #ifndef TRACKSIFT_TRACKLOG_FIX_BLOCK_H_
 #define TRACKSIFT_TRACKLOG_FIX_BLOCK_H_
 
-#include <cstddef>
 #include <string_view>
 
 #include "tracklog/line_list.h"
-#include "tracklog/line_text.h"
+#include "tracklog/line_stream.h"
 
 namespace tracksift {
 
 inline constexpr std::string_view kBlockTerminator = "$PGRMM,Tokyo*2F";
 
-// Where a block lies in the text it was cut from: the bytes [begin, end)
-// hold its lines and their breaks, the terminator's break included.
+// The bytes of a block as they stand in the text: its lines and their
+// breaks, the terminator's break included.
 struct BlockSpan {
-  size_t begin = 0;
-  size_t end = 0;
+  std::string_view bytes;
   bool crlf_only = true;  // every line of the block ends with CR LF
 };
 
 // Clears block and moves the lines of input from its position up to and
-// including the next terminator into it, as views of input's text; span
-// tells where they lie. When the text ends before a terminator, fails with
-// EStringListError naming the number of lines of the text.
-void CollectBlock(LineCursor& input, LineList& block, BlockSpan& span);
+// including the next terminator into it, as views of input's current run,
+// valid until input moves on; span tells where they lie. When the text ends
+// before a terminator, fails with EStringListError naming the number of
+// lines of the text.
+void CollectBlock(LineStream& input, LineList& block, BlockSpan& span);
 
 }  // namespace tracksift
 

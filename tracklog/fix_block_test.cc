@@ -13,18 +13,19 @@ namespace {
 struct Cut {
   std::vector<std::string> lines;
   int64_t index_after;
-  BlockSpan span;
+  std::string bytes;
+  bool crlf_only;
 };
 
 std::vector<Cut> CutAll(const std::string& text) {
-  LineCursor input(text);
+  LineStream input(text);
   LineList block;
+  BlockSpan span;
   std::vector<Cut> cuts;
   while (!input.AtEnd()) {
-    Cut cut;
-    CollectBlock(input, block, cut.span);
+    CollectBlock(input, block, span);
+    Cut cut{{}, input.Index(), std::string(span.bytes), span.crlf_only};
     for (int64_t i = 0; i < block.Count(); ++i) cut.lines.emplace_back(block.LineAt(i));
-    cut.index_after = input.Index();
     cuts.push_back(cut);
   }
   return cuts;
@@ -42,18 +43,16 @@ TEST(CollectBlockTest, CutsAtEachTerminatorLine) {
   EXPECT_EQ(cuts[1].index_after, 5);
   EXPECT_EQ(cuts[2].lines, (std::vector<std::string>{T}));  // a terminator alone
   // The spans cover the text exactly, breaks included.
-  EXPECT_EQ(cuts[0].span.begin, 0u);
-  EXPECT_EQ(cuts[0].span.end, cuts[1].span.begin);
-  EXPECT_EQ(cuts[2].span.end, text.size());
-  EXPECT_TRUE(cuts[0].span.crlf_only);
+  EXPECT_EQ(cuts[0].bytes + cuts[1].bytes + cuts[2].bytes, text);
+  EXPECT_TRUE(cuts[0].crlf_only);
 }
 
 TEST(CollectBlockTest, SpanTellsWhenABreakIsNotCrLf) {
   const std::vector<Cut> cuts = CutAll("a\r\n" + T + "\r\nb\n" + T + "\r\n" + T);
   ASSERT_EQ(cuts.size(), 3u);
-  EXPECT_TRUE(cuts[0].span.crlf_only);
-  EXPECT_FALSE(cuts[1].span.crlf_only);
-  EXPECT_FALSE(cuts[2].span.crlf_only);  // the last line has no break at all
+  EXPECT_TRUE(cuts[0].crlf_only);
+  EXPECT_FALSE(cuts[1].crlf_only);
+  EXPECT_FALSE(cuts[2].crlf_only);  // the last line has no break at all
 }
 
 TEST(CollectBlockTest, OnlyTheExactTerminatorEndsABlock) {

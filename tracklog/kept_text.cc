@@ -1,22 +1,68 @@
 #include "tracklog/kept_text.h"
 
 #include <new>
+#include <stdexcept>
 
-#include "base/failure.h"
+#include "tracklog/line_stream.h"
+#include "tracklog/line_text.h"
 
 namespace tracksift {
 
-void KeptText::AppendAll(const BlockSpan& block) {
-  if (!spans_.empty() && spans_.back().end == block.begin &&
-      spans_.back().crlf_only == block.crlf_only) {
-    spans_.back().end = block.end;
+void KeptText::Open(const std::string& path) {
+  try {
+    file_.emplace(OutputFile::Create(path));
+  } catch (const EFCreateError& failure) {
+    held_failure_ = failure;
+  }
+}
+
+void KeptText::Put(std::string_view bytes) {
+  if (!file_) {
+    if (!std::holds_alternative<std::monostate>(held_failure_)) return;  // dropped
+    try {
+      memory_ += bytes;
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory();
+    } catch (const std::length_error&) {
+      throw EOutOfMemory();
+    }
     return;
   }
   try {
-    spans_.push_back(block);
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
+    file_->Append(bytes);
+  } catch (const EWriteError& failure) {
+    held_failure_ = failure;
+    file_.reset();
   }
+}
+
+void KeptText::AppendAll(const BlockSpan& block) {
+  if (block.crlf_only) {
+    Put(block.bytes);
+    return;
+  }
+  // The span holds whole lines and no NUL byte, so reading it by the
+  // reading rules yields exactly the block's lines.
+  LineStream lines(block.bytes);
+  bool crlf;
+  while (!lines.AtEnd()) {
+    lines.StartRun();
+    Put(lines.Next(&crlf));
+    Put(kLineEnd);
+  }
+}
+
+void KeptText::Save() {
+  if (const auto* failure = std::get_if<EFCreateError>(&held_failure_)) throw *failure;
+  if (const auto* failure = std::get_if<EWriteError>(&held_failure_)) throw *failure;
+  if (!file_) return;
+  try {
+    file_->Commit();
+  } catch (...) {
+    file_.reset();
+    throw;
+  }
+  file_.reset();
 }
 
 }  // namespace tracksift

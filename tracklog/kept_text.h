@@ -1,68 +1,51 @@
-// KeptText: the kept fix blocks of a text, to be written as a line file.
+// KeptText: where the kept fix blocks go, every line followed by CR LF.
 //
-// Blocks are recorded as byte ranges of the text they were cut from, and a
-// block that directly follows the previous one joins its range, so a long run
-// of kept blocks costs one entry and is written straight from the text with
-// one large write. A range whose lines all end with CR LF already holds the
-// bytes of the output; any other is written line by line with CR LF after
-// each line.
+// Blocks go straight on to the output file as they are kept; a block whose
+// lines all end with CR LF already holds the output bytes and is copied as it
+// stands, any other is written line by line. Without a file the bytes are
+// kept in memory (Bytes()).
+//
+// The output file must not show a failure before the walk over the input is
+// done, as the walk's own failures come first: when the file cannot be
+// created, or a write fails, the failure is held back, the rest of the blocks
+// are dropped, and Save raises it.
 
 #ifndef TRACKSIFT_TRACKLOG_KEPT_TEXT_H_
 #define TRACKSIFT_TRACKLOG_KEPT_TEXT_H_
 
-#include <cstddef>
-#include <string_view>
-#include <vector>
+#include <optional>
+#include <string>
+#include <variant>
 
+#include "base/failure.h"
 #include "tracklog/fix_block.h"
-#include "tracklog/line_text.h"
 #include "tracklog/output_file.h"
 
 namespace tracksift {
 
 class KeptText {
  public:
-  // text: the bytes every appended span refers to; they must outlive this.
-  explicit KeptText(std::string_view text = {}) : text_(text) {}
+  // Keeps the bytes in memory.
+  KeptText() = default;
 
-  // Adds a block after the blocks added before. EOutOfMemory when memory
-  // runs out.
+  // Sends the kept blocks to a new file at path, which appears only on Save.
+  void Open(const std::string& path);
+
+  // Adds a block after the blocks added before. EOutOfMemory.
   void AppendAll(const BlockSpan& block);
 
-  // Hands the output bytes of every kept block, in order, to sink (a
-  // callable taking std::string_view), in pieces that are views of the text
-  // or of a constant CR LF.
-  template <typename Sink>
-  void ForEachPiece(Sink&& sink) const;
+  // Raises a failure held back, or puts the output file in place.
+  void Save();
 
-  // Queues the output bytes of every kept block, in order.
-  void WriteTo(OutputFile& file) const {
-    ForEachPiece([&file](std::string_view piece) { file.Append(piece); });
-  }
+  const std::string& Bytes() const { return memory_; }
 
  private:
-  std::string_view text_;
-  std::vector<BlockSpan> spans_;
-};
+  void Put(std::string_view bytes);
 
-template <typename Sink>
-void KeptText::ForEachPiece(Sink&& sink) const {
-  for (const BlockSpan& span : spans_) {
-    const std::string_view bytes = text_.substr(span.begin, span.end - span.begin);
-    if (span.crlf_only) {
-      sink(bytes);
-      continue;
-    }
-    // The span holds whole lines and no NUL byte, so walking it by the
-    // reading rules yields exactly the block's lines.
-    LineCursor lines(bytes);
-    bool crlf;
-    while (!lines.AtEnd()) {
-      sink(lines.Next(&crlf));
-      sink(kLineEnd);
-    }
-  }
-}
+  std::optional<OutputFile> file_;
+  std::variant<std::monostate, EFCreateError, EWriteError> held_failure_;
+  std::string memory_;
+};
 
 }  // namespace tracksift
 

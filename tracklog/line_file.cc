@@ -1,19 +1,16 @@
 #include "tracklog/line_file.h"
 
 #include "base/failure.h"
-#include "tracklog/file_text.h"
+#include "tracklog/input_file.h"
 #include "tracklog/line_text.h"
 #include "tracklog/output_file.h"
 
 namespace tracksift {
 
 void LoadLines(LineList& list, const std::string& path) {
-  const FileText text = FileText::Load(path);
-  LineList lines;
-  SplitLines(lines, text.Bytes());
-  if (!text.Whole()) throw EFOpenError(path);
-  list.Clear();
-  list.AppendAll(lines);
+  // Read first: the list keeps its lines when the file cannot be read.
+  const std::string text = ReadWholeFile(path);
+  SplitLines(list, text);
 }
 
 void SaveLines(const LineList& list, const std::string& path) {

@@ -39,7 +39,7 @@ void LineList::Append(std::string_view line) {
   }
 }
 
-void LineList::AppendView(std::string_view line) {
+void LineList::AppendViewGrowing(std::string_view line) {
   try {
     lines_.push_back(line);
   } catch (const std::bad_alloc&) {

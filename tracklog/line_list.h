@@ -45,7 +45,13 @@ class LineList {
 
   // Adds line after the last line without copying its bytes; they must stay
   // valid for as long as the list holds the line.
-  void AppendView(std::string_view line);
+  void AppendView(std::string_view line) {
+    if (lines_.size() < lines_.capacity()) {
+      lines_.push_back(line);  // the common case: no allocation, no failure
+    } else {
+      AppendViewGrowing(line);
+    }
+  }
 
   // Adds a copy of every line of source, in order. The number of lines to add
   // is taken first, so appending a list to itself doubles it.
@@ -57,6 +63,7 @@ class LineList {
 
  private:
   [[noreturn]] static void FailIndex(int64_t index);
+  void AppendViewGrowing(std::string_view line);
   char* Reserve(size_t size);
 
   std::vector<std::string_view> lines_;

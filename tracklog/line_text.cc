@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/failure.h"
+#include "tracklog/line_stream.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -61,30 +62,14 @@ const char* FindLineBreak(const char* begin, const char* end) {
   return p;
 }
 
-LineCursor::LineCursor(std::string_view bytes) {
-  const std::string_view text = TextBeforeNul(bytes);
-  begin_ = text.data();
-  next_ = begin_;
-  end_ = begin_ + text.size();
-}
-
-std::string_view LineCursor::Next(bool* ends_with_crlf) {
-  const char* start = next_;
-  const char* stop = FindLineBreak(start, end_);
-  const char* after = stop;
-  if (after != end_ && *after == '\r') ++after;
-  if (after != end_ && *after == '\n') ++after;
-  *ends_with_crlf = after - stop == 2;
-  next_ = after;
-  ++index_;
-  return {start, static_cast<size_t>(stop - start)};
-}
-
 void SplitLines(LineList& list, std::string_view text) {
   list.Clear();
-  LineCursor cursor(text);
+  LineStream lines(text);
   bool crlf;
-  while (!cursor.AtEnd()) list.Append(cursor.Next(&crlf));
+  while (!lines.AtEnd()) {
+    lines.StartRun();  // nothing needs the earlier lines kept
+    list.Append(lines.Next(&crlf));
+  }
 }
 
 std::string JoinLines(const LineList& list) {

@@ -29,33 +29,6 @@ std::string_view TextBeforeNul(std::string_view bytes);
 // The first CR or LF in [begin, end), or end when there is none.
 const char* FindLineBreak(const char* begin, const char* end);
 
-// Walks the lines of a text one by one, by the reading rules.
-class LineCursor {
- public:
-  LineCursor() = default;
-  // bytes: the whole text; it is cut at its first NUL byte here.
-  explicit LineCursor(std::string_view bytes);
-
-  bool AtEnd() const { return next_ == end_; }
-
-  // The number of lines taken so far.
-  int64_t Index() const { return index_; }
-
-  // Byte offset of the next line from the start of the text.
-  size_t Offset() const { return static_cast<size_t>(next_ - begin_); }
-
-  // Takes the next line; the cursor must not be at the end. ends_with_crlf
-  // tells whether the line's break was exactly CR LF, so that the text
-  // already holds the bytes the writing rules would give it.
-  std::string_view Next(bool* ends_with_crlf);
-
- private:
-  const char* begin_ = nullptr;
-  const char* next_ = nullptr;
-  const char* end_ = nullptr;
-  int64_t index_ = 0;
-};
-
 // Clears list and fills it with the lines of text, copying them.
 void SplitLines(LineList& list, std::string_view text);
 

@@ -63,18 +63,6 @@ TEST(SplitLinesTest, FindsBreaksAtEveryPositionOfLongLines) {
   }
 }
 
-TEST(LineCursorTest, TellsWhichBreaksAreCrLf) {
-  LineCursor cursor("a\r\nb\nc\rd\r\ne");
-  std::vector<bool> crlf;
-  while (!cursor.AtEnd()) {
-    bool is_crlf;
-    cursor.Next(&is_crlf);
-    crlf.push_back(is_crlf);
-  }
-  EXPECT_EQ(crlf, (std::vector<bool>{true, false, false, true, false}));
-  EXPECT_EQ(cursor.Index(), 5);
-}
-
 TEST(JoinLinesTest, EveryLineEndsWithCrLf) {
   LineList list;
   EXPECT_EQ(JoinLines(list), "");

@@ -17,6 +17,10 @@
 namespace tracksift {
 namespace {
 
+// Output is written in pieces of this size: few system calls, and a buffer
+// that stays in the processor's cache.
+constexpr size_t kBufferSize = 1 << 20;
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -52,30 +56,6 @@ mode_t DefaultMode() {
   return 0666 & ~mask;
 }
 
-// Writes all of the iovecs, resuming after short writes. Returns false on a
-// failed write.
-bool WriteAll(int fd, struct iovec* iov, int count) {
-  while (count > 0) {
-    const ssize_t n = writev(fd, iov, count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    size_t done = static_cast<size_t>(n);
-    while (count > 0 && done >= iov->iov_len) {
-      done -= iov->iov_len;
-      ++iov;
-      --count;
-    }
-    if (count > 0) {
-      iov->iov_base = static_cast<char*>(iov->iov_base) + done;
-      iov->iov_len -= done;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 OutputFile OutputFile::Create(const std::string& path) {
@@ -89,9 +69,11 @@ OutputFile OutputFile::Create(const std::string& path) {
     if (!exists && errno != ENOENT) throw EFCreateError(path);
     if (exists && S_ISDIR(st.st_mode)) throw EFCreateError(path);
     if (exists && !S_ISREG(st.st_mode)) {
-      // A device or a FIFO: it cannot be replaced, so write to it directly.
+      // A device or a FIFO: it cannot be replaced, so it is written
+      // directly, once the whole text is there.
       file.fd_ = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
       if (file.fd_ < 0) throw EFCreateError(path);
+      file.hold_all_ = true;
       return file;
     }
     if (exists) {
@@ -110,6 +92,7 @@ OutputFile OutputFile::Create(const std::string& path) {
     if (file.fd_ < 0) throw EFCreateError(path);
     file.temp_ = std::move(temp);
     file.target_ = std::move(target);
+    file.buffer_.reset(new char[kBufferSize]);
     if (exists) {
       fchmod(file.fd_, st.st_mode & 07777);
       if (fchown(file.fd_, st.st_uid, st.st_gid) != 0) {
@@ -127,11 +110,11 @@ OutputFile OutputFile::Create(const std::string& path) {
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       target_(std::move(other.target_)),
-      temp_(std::move(other.temp_)),
-      queued_(std::exchange(other.queued_, 0)) {
-  std::copy(other.queue_, other.queue_ + queued_, queue_);
-  other.temp_.clear();
-}
+      temp_(std::exchange(other.temp_, {})),
+      hold_all_(other.hold_all_),
+      held_(std::move(other.held_)),
+      buffer_(std::move(other.buffer_)),
+      buffered_(std::exchange(other.buffered_, 0)) {}
 
 OutputFile::~OutputFile() { Abandon(); }
 
@@ -142,22 +125,53 @@ void OutputFile::Abandon() {
   temp_.clear();
 }
 
-void OutputFile::Flush() {
-  const int count = queued_;
-  queued_ = 0;
-  if (!WriteAll(fd_, queue_, count)) {
-    Abandon();
-    throw EWriteError();
+void OutputFile::WriteOut(const char* bytes, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd_, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Abandon();
+      throw EWriteError();
+    }
+    bytes += n;
+    size -= static_cast<size_t>(n);
   }
 }
 
+void OutputFile::Append(std::string_view bytes) {
+  if (fd_ < 0) throw EWriteError();  // an earlier write failed
+  if (hold_all_) {
+    try {
+      held_ += bytes;
+    } catch (const std::bad_alloc&) {
+      throw EOutOfMemory();
+    } catch (const std::length_error&) {
+      throw EOutOfMemory();
+    }
+    return;
+  }
+  if (bytes.size() > kBufferSize - buffered_) {
+    WriteOut(buffer_.get(), buffered_);
+    buffered_ = 0;
+    if (bytes.size() >= kBufferSize) {  // too large to gain from copying
+      WriteOut(bytes.data(), bytes.size());
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + buffered_, bytes.data(), bytes.size());
+  buffered_ += bytes.size();
+}
+
 void OutputFile::Commit() {
-  Flush();
-  if (temp_.empty()) {
+  if (fd_ < 0) throw EWriteError();  // an earlier write failed
+  if (hold_all_) {
     // Written directly: nothing to put in place.
+    WriteOut(held_.data(), held_.size());
     if (close(std::exchange(fd_, -1)) != 0 && errno != EINTR) throw EWriteError();
     return;
   }
+  WriteOut(buffer_.get(), buffered_);
+  buffered_ = 0;
   if (fsync(fd_) != 0 || close(std::exchange(fd_, -1)) != 0 ||
       rename(temp_.c_str(), target_.c_str()) != 0) {
     Abandon();

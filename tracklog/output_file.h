@@ -1,17 +1,18 @@
 // OutputFile: writes a file so that it appears whole or not at all.
 //
 // Create checks that the file can be made, then opens a new temporary file
-// in the target's folder. Append queues pieces of text; Commit writes what is
-// queued, flushes the file to disk and renames it over the target. Until
-// Commit succeeds the target is untouched; a failure, or destroying the
-// object before Commit, removes the temporary file.
+// in the target's folder. Append adds text, written out in large pieces as it
+// comes; Commit writes the rest, flushes the file to disk and renames it over
+// the target. Until Commit succeeds the target is untouched; a failure, or
+// destroying the object before Commit, removes the temporary file.
 //
 // - A target that is a symbolic link stays a link; the file it leads to gets
 //   the new content.
 // - A replaced file keeps its permission bits (and owner, where allowed); a
 //   new one gets the usual 0666 less the umask.
 // - A target that exists but is not a regular file (/dev/null, a FIFO, a
-//   terminal) is written directly, as it cannot be replaced.
+//   terminal) cannot be replaced: the text is held in memory and written to
+//   it by Commit, so that it gets nothing before the text is complete.
 //
 // Failures: EFCreateError with the path when the path is empty, names a
 // directory, lies in a folder that does not exist or cannot take a new file,
@@ -22,8 +23,8 @@
 #ifndef TRACKSIFT_TRACKLOG_OUTPUT_FILE_H_
 #define TRACKSIFT_TRACKLOG_OUTPUT_FILE_H_
 
-#include <sys/uio.h>
-
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,33 +40,24 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   ~OutputFile();
 
-  // Queues bytes to be written after everything queued before. The bytes are
-  // not copied: they must stay valid until the next Flush or Commit.
-  void Append(std::string_view bytes) {
-    if (bytes.empty()) return;
-    if (queued_ == kMaxQueued) Flush();
-    queue_[queued_].iov_base = const_cast<char*>(bytes.data());
-    queue_[queued_].iov_len = bytes.size();
-    ++queued_;
-  }
+  // Adds bytes after everything added before. EWriteError, EOutOfMemory.
+  void Append(std::string_view bytes);
 
-  // Writes everything queued.
-  void Flush();
-
-  // Writes everything queued and puts the file in place of the target.
+  // Writes out the rest and puts the file in place of the target.
   void Commit();
 
  private:
-  static constexpr int kMaxQueued = 1024;  // IOV_MAX on Linux
-
   OutputFile() = default;
+  void WriteOut(const char* bytes, size_t size);
   void Abandon();
 
   int fd_ = -1;
-  std::string target_;  // the file to replace (a link's end), or empty: direct
+  std::string target_;  // the file to replace (a link's end)
   std::string temp_;    // the temporary file while it exists
-  int queued_ = 0;
-  struct iovec queue_[kMaxQueued];
+  bool hold_all_ = false;  // not a regular file: everything waits for Commit
+  std::string held_;
+  std::unique_ptr<char[]> buffer_;
+  size_t buffered_ = 0;
 };
 
 }  // namespace tracksift

@@ -1,6 +1,7 @@
 #include "tracklog/read_number.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "base/failure.h"
 
@@ -94,11 +95,33 @@ int DigitValue(char c) { return c - '0'; }
 // rounded; returns the position after them. The value only grows, so once it
 // is infinite the text has overflowed: that fails at once, as the text would
 // fail in the end anyway.
-size_t AccumulateDigits(std::string_view text, size_t i, Extended& value) {
+//
+// While the digits read so far, as one integer, stay below 2^64, every one of
+// those steps is exact (the product and the sum fit in 64 bits), so they are
+// done on a plain integer, which gives the same value much faster; the
+// rounded steps take over from the first digit that would leave that range.
+struct Accumulator {
+  uint64_t integer = 0;  // the value while exact is set
+  bool exact = true;
+  Extended value;        // the value once exact is clear
+
+  Extended Value() const { return exact ? Extended::FromInteger(integer) : value; }
+};
+
+size_t AccumulateDigits(std::string_view text, size_t i, Accumulator& acc) {
   static constexpr Extended kTen = kPowers[1];
   for (; i < text.size() && IsDigit(text[i]); ++i) {
-    value = value * kTen + Extended::FromInteger(static_cast<uint64_t>(DigitValue(text[i])));
-    if (value.IsInfinite()) throw EConvertError(text);
+    const uint64_t digit = static_cast<uint64_t>(DigitValue(text[i]));
+    if (acc.exact) {
+      if (acc.integer <= (UINT64_MAX - digit) / 10) {
+        acc.integer = acc.integer * 10 + digit;
+        continue;
+      }
+      acc.value = Extended::FromInteger(acc.integer);
+      acc.exact = false;
+    }
+    acc.value = acc.value * kTen + Extended::FromInteger(digit);
+    if (acc.value.IsInfinite()) throw EConvertError(text);
   }
   return i;
 }
@@ -143,14 +166,15 @@ Extended ReadNumber(std::string_view text, char decimal_mark) {
   }
   const size_t number_start = i;
 
-  Extended value;  // +0
-  i = AccumulateDigits(text, i, value);
+  Accumulator digits;  // +0
+  i = AccumulateDigits(text, i, digits);
   size_t fraction_digits = 0;
   if (i < text.size() && text[i] == decimal_mark) {
     const size_t fraction_start = ++i;
-    i = AccumulateDigits(text, i, value);
+    i = AccumulateDigits(text, i, digits);
     fraction_digits = i - fraction_start;
   }
+  Extended value = digits.Value();
   // After the sign there must be a digit or the decimal mark.
   if (i == number_start) throw EConvertError(text);
 

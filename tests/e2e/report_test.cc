@@ -136,14 +136,11 @@ TEST_F(ReportTest, MemoryRunsOut) {
 #elif defined(TRACKSIFT_LAUNCHER)
   GTEST_SKIP() << "an address-space limit does not work under an emulator";
 #else
-  // A sparse input of 1 GiB, read by a program limited to 128 MiB of
-  // address space.
-  const int fd = open((dir_ / "in.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, off_t{1} << 30), 0);
-  close(fd);
+  // A single line of 160 MiB, which must be held whole to be judged, read
+  // by a program limited to 96 MiB of address space.
+  WriteFile(dir_ / "in.log", std::string(size_t{160} << 20, 'x'));
   RunOptions options;
-  options.limits = {{RLIMIT_AS, rlim_t{128} << 20}};
+  options.limits = {{RLIMIT_AS, rlim_t{96} << 20}};
   const RunResult result = Run({"in.log", "out.log"}, options);
   ExpectReport(result, "EOutOfMemory", Cp932(kOutOfMemoryMessage));
   EXPECT_EQ(ListDir(dir_.path()), std::vector<std::string>{"in.log"});

@@ -1,0 +1,94 @@
+#include "tracklog/line_stream.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "base/failure.h"
+#include "tracklog/line_text.h"
+
+namespace tracksift {
+namespace {
+
+// Bytes asked of the file at a time: large enough that system calls cost
+// little, small enough to stay in the processor's cache while the lines are
+// judged and the kept ones copied out.
+constexpr size_t kChunk = 256 * 1024;
+
+}  // namespace
+
+LineStream::LineStream(InputFile file) : file_(std::move(file)), text_ended_(false) {}
+
+LineStream::LineStream(std::string_view bytes) {
+  const std::string_view text = TextBeforeNul(bytes);
+  data_ = text.data();
+  filled_ = text.size();
+}
+
+void LineStream::StartRun() {
+  run_start_ = next_;
+  run_lines_.clear();
+}
+
+bool LineStream::ReadMore() {
+  if (text_ended_) return false;
+  try {
+    // Keep the current run, and move it to the front when the free space
+    // has become small; grow the buffer only when the run fills it.
+    if (capacity_ - filled_ < kChunk / 2 && run_start_ > 0) {
+      std::memmove(buffer_.get(), buffer_.get() + run_start_, filled_ - run_start_);
+      for (LineRef& line : run_lines_) line.begin -= run_start_;
+      filled_ -= run_start_;
+      next_ -= run_start_;
+      scanned_ -= run_start_;
+      run_start_ = 0;
+    }
+    if (capacity_ - filled_ < kChunk / 2) {
+      const size_t grown = capacity_ == 0 ? kChunk : 2 * capacity_;
+      std::unique_ptr<char[]> bigger(new char[grown]);
+      if (filled_ != 0) std::memcpy(bigger.get(), buffer_.get(), filled_);
+      buffer_ = std::move(bigger);
+      capacity_ = grown;
+    }
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory();
+  }
+  data_ = buffer_.get();
+  const size_t n = file_.Read(buffer_.get() + filled_, capacity_ - filled_);
+  // A NUL byte ends the text; the bytes after it are never looked at.
+  const char* fresh = buffer_.get() + filled_;
+  const void* nul = std::memchr(fresh, '\0', n);
+  const size_t added = nul ? static_cast<size_t>(static_cast<const char*>(nul) - fresh) : n;
+  filled_ += added;
+  if (n == 0 || nul) text_ended_ = true;
+  return added != 0;
+}
+
+std::string_view LineStream::Next(bool* ends_with_crlf) {
+  // Find the break, reading more until it is in, or the text has ended.
+  // After a CR the next byte must be in too, to tell CR LF from a lone CR.
+  size_t stop;
+  for (;;) {
+    const char* begin = data_ + (scanned_ > next_ ? scanned_ : next_);
+    stop = static_cast<size_t>(FindLineBreak(begin, data_ + filled_) - data_);
+    scanned_ = stop;
+    if (stop < filled_ && !(data_[stop] == '\r' && stop + 1 == filled_)) break;
+    if (!ReadMore()) break;
+  }
+  size_t after = stop;
+  if (after < filled_ && data_[after] == '\r') ++after;
+  if (after < filled_ && data_[after] == '\n') ++after;
+  *ends_with_crlf = after - stop == 2;
+  try {
+    run_lines_.push_back({next_, stop - next_});
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory();
+  }
+  const std::string_view line(data_ + next_, stop - next_);
+  next_ = after;
+  scanned_ = after;
+  ++index_;
+  return line;
+}
+
+}  // namespace tracksift
