@@ -62,24 +62,26 @@ OutputFile OutputFile::Create(const std::string& path) {
   if (path.empty()) throw EFCreateError(path);
   OutputFile file;
   try {
-    std::string target = path;
-    if (!FollowLinks(&target)) throw EFCreateError(path);
     struct stat st;
-    const bool exists = stat(target.c_str(), &st) == 0;
+    const bool exists = stat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) throw EFCreateError(path);
     if (exists && S_ISDIR(st.st_mode)) throw EFCreateError(path);
     if (exists && !S_ISREG(st.st_mode)) {
-      // A device or a FIFO: it cannot be replaced, so it is written
-      // directly, once the whole text is there.
-      file.fd_ = open(target.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+      // A device, a FIFO or a pipe (/dev/stdout): it cannot be replaced, so
+      // it is written directly, once the whole text is there. It is opened by
+      // the name given, as the links of /proc lead to no real name.
+      file.fd_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
       if (file.fd_ < 0) throw EFCreateError(path);
       file.hold_all_ = true;
       return file;
     }
+    // A file to replace, or to make: the name the links end at.
+    std::string target = path;
+    if (!FollowLinks(&target)) throw EFCreateError(path);
     if (exists) {
       // The file must be one that may be written; opening it without
       // truncation asks exactly that and changes nothing.
-      const int probe = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+      const int probe = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
       if (probe < 0) throw EFCreateError(path);
       close(probe);
     }

@@ -113,6 +113,14 @@ TEST_F(FilterTest, InputFromAPipe) {
   EXPECT_EQ(ReadFile(dir_ / "out.log").size(), options.stdin_data.size() / 2);
 }
 
+TEST_F(FilterTest, OutputToAPipeThroughDevStdout) {
+  WriteFile(dir_ / "in.log", Block("A", "1.0", "\n") + Block("V", ""));
+  const RunResult r = RunTracksift({dir_ / "in.log", "/dev/stdout"});
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(r.out, Block("A", "1.0"));
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(FilterTest, BadInputEndsInAReportNeverACrash) {
   struct Case {
     std::string name, bytes, kind;
