@@ -38,6 +38,22 @@ TEST(SplitCommaTextTest, CommasAndBlanks) {
   }
 }
 
+TEST(SplitCommaTextTest, LongFieldsEndAtEveryOffset) {
+  // Fields of every length up to 40, after separators of every kind, so that
+  // a field's end falls on every place of a 16-byte step.
+  std::string text;
+  std::string expected;
+  const char* const separators[] = {",", " ", "\t,", ", ", "\x01"};
+  for (size_t length = 1; length <= 40; ++length) {
+    const std::string field(length, static_cast<char>('A' + length % 26));
+    text += field + separators[length % 5];
+    expected += "[" + field + "]";
+  }
+  text += "\x7F\xFF";
+  expected += "[\x7F\xFF]";
+  EXPECT_EQ(Fields(text), expected);
+}
+
 TEST(SplitCommaTextTest, QuotedFields) {
   const std::vector<Case> cases = {
       {"\"a, b\",c", "[a, b][c]"},
