@@ -7,6 +7,10 @@
 #include "base/failure.h"
 #include "tracklog/line_text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tracksift {
 namespace {
 
@@ -14,6 +18,49 @@ namespace {
 // little, small enough to stay in the processor's cache while the lines are
 // judged and the kept ones copied out.
 constexpr size_t kChunk = 256 * 1024;
+
+// The first CR or LF in [begin, end), or end when there is none.
+const char* FindLineBreak(const char* begin, const char* end) {
+  const char* p = begin;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: compare with CR and with LF and take the first
+  // match. Loads stay inside [begin, end).
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#else
+  // Eight bytes at a time: a byte of x is zero exactly where the word held
+  // the byte searched for. The test below is exact (no false positives).
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  auto zero_bytes = [](uint64_t x) {
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+  };
+  while (end - p >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    const uint64_t hits = zero_bytes(word ^ 0x0D0D0D0D0D0D0D0DULL) |
+                          zero_bytes(word ^ 0x0A0A0A0A0A0A0A0AULL);
+    if (hits != 0) {
+      // Each hit is the top bit of its byte; on a little-endian machine the
+      // lowest one is the first in memory. Fall through to the byte loop
+      // otherwise, which finds it all the same.
+      if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) {
+        return p + __builtin_ctzll(hits) / 8;
+      }
+      break;
+    }
+    p += 8;
+  }
+#endif
+  while (p != end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
 
 }  // namespace
 

@@ -26,9 +26,6 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 // The part of bytes before its first NUL byte.
 std::string_view TextBeforeNul(std::string_view bytes);
 
-// The first CR or LF in [begin, end), or end when there is none.
-const char* FindLineBreak(const char* begin, const char* end);
-
 // Clears list and fills it with the lines of text, copying them.
 void SplitLines(LineList& list, std::string_view text);
 
