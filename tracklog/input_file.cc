@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/failure.h"
+#include "tracklog/descriptors.h"
 
 namespace tracksift {
 
@@ -20,7 +21,7 @@ InputFile InputFile::Open(const std::string& path) {
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory();
   }
-  file.fd_ = open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  file.fd_ = AboveStandardStreams(open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
   if (file.fd_ < 0) throw EFOpenError(path);
   struct stat st;
   if (fstat(file.fd_, &st) != 0 || S_ISDIR(st.st_mode)) throw EFOpenError(path);

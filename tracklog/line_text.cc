@@ -11,6 +11,7 @@
 namespace tracksift {
 
 std::string_view TextBeforeNul(std::string_view bytes) {
+  if (bytes.empty()) return bytes;  // its data may be null, which memchr may not take
   const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
   if (nul == nullptr) return bytes;
   return bytes.substr(0, static_cast<size_t>(static_cast<const char*>(nul) -

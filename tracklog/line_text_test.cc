@@ -63,6 +63,12 @@ TEST(SplitLinesTest, FindsBreaksAtEveryPositionOfLongLines) {
   }
 }
 
+TEST(TextBeforeNulTest, CutsAtTheFirstNulAndTakesAnEmptyViewWithoutData) {
+  EXPECT_EQ(TextBeforeNul(std::string("ab\0c\0", 5)), "ab");
+  EXPECT_EQ(TextBeforeNul("abc"), "abc");
+  EXPECT_EQ(TextBeforeNul(std::string_view()), "");
+}
+
 TEST(JoinLinesTest, EveryLineEndsWithCrLf) {
   LineList list;
   EXPECT_EQ(JoinLines(list), "");

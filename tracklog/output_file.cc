@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "base/failure.h"
+#include "tracklog/descriptors.h"
 
 namespace tracksift {
 namespace {
@@ -70,7 +71,8 @@ OutputFile OutputFile::Create(const std::string& path) {
       // A device, a FIFO or a pipe (/dev/stdout): it cannot be replaced, so
       // it is written directly, once the whole text is there. It is opened by
       // the name given, as the links of /proc lead to no real name.
-      file.fd_ = open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+      file.fd_ = AboveStandardStreams(
+          open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
       if (file.fd_ < 0) throw EFCreateError(path);
       file.hold_all_ = true;
       return file;
@@ -93,6 +95,8 @@ OutputFile OutputFile::Create(const std::string& path) {
     file.fd_ = mkostemp(temp.data(), O_CLOEXEC);
     if (file.fd_ < 0) throw EFCreateError(path);
     file.temp_ = std::move(temp);
+    file.fd_ = AboveStandardStreams(file.fd_);
+    if (file.fd_ < 0) throw EFCreateError(path);
     file.target_ = std::move(target);
     file.buffer_.reset(new char[kBufferSize]);
     if (exists) {
