@@ -18,6 +18,20 @@
 #include <stdexcept>
 
 namespace tracksift::e2e {
+namespace {
+
+// The words of TRACKSIFT_E2E_WRAPPER, split at blanks: a command that starts
+// the program in place of starting it directly (e.g. valgrind and its
+// options). Empty when the variable is not set.
+std::vector<std::string> WrapperWords() {
+  std::vector<std::string> words;
+  const char* wrapper = getenv("TRACKSIFT_E2E_WRAPPER");
+  std::istringstream in(wrapper != nullptr ? wrapper : "");
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+}  // namespace
 
 RunResult RunTracksift(const std::vector<std::string>& args,
                        const RunOptions& options) {
@@ -42,6 +56,20 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     close(out_pipe[0]);
     out_pipe[0] = controller;
   }
+  // The command is made before fork, so that the child only has to exec it.
+#ifdef TRACKSIFT_LAUNCHER
+  // Cross build: a script runs the program under the emulator.
+  const std::string program = TRACKSIFT_LAUNCHER;
+#else
+  const std::string program = TRACKSIFT_BINARY;
+#endif
+  std::vector<std::string> words = WrapperWords();
+  const std::string exec_path = words.empty() ? program : words.front();
+  words.push_back(words.empty() ? TRACKSIFT_BINARY : program);
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
@@ -74,16 +102,7 @@ RunResult RunTracksift(const std::vector<std::string>& args,
       struct rlimit limit = {value, value};
       setrlimit(resource, &limit);
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(TRACKSIFT_BINARY));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-#ifdef TRACKSIFT_LAUNCHER
-    // Cross build: a script runs the program under the emulator.
-    execv(TRACKSIFT_LAUNCHER, argv.data());
-#else
-    execv(TRACKSIFT_BINARY, argv.data());
-#endif
+    execvp(exec_path.c_str(), argv.data());
     _exit(127);
   }
   close(out_pipe[1]);

@@ -36,7 +36,9 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the program with args (program name not included).
+// Runs the program with args (program name not included). When the
+// environment variable TRACKSIFT_E2E_WRAPPER is set, its words (split at
+// blanks) start the program, e.g. "valgrind -q --error-exitcode=99".
 RunResult RunTracksift(const std::vector<std::string>& args,
                        const RunOptions& options = {});
 
