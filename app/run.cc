@@ -50,7 +50,8 @@ void Run::ShowUsage() { PrintUsage(); }
 
 void Run::ReadCommandLine() {
   CommandLine line = tracksift::ReadCommandLine(args_, locale_.decimal_mark);
-  Limit = line.limits;
+  SpeedLimit = line.limits.speed;
+  RatioLimit = line.limits.ratio;
   InputFileName = std::move(line.input_file);
   OutputFileName = std::move(line.output_file);
 }
@@ -67,7 +68,8 @@ void Run::CollectBlock() { tracksift::CollectBlock(InputLines, BlockLines, Block
 void Run::ReadRmcFields() { tracksift::ReadRmcFields(BlockLines, RmcFields, lead_bytes_); }
 
 void Run::DecideBlock() {
-  if (tracksift::DecideBlock(RmcFields, Limit, locale_.decimal_mark, Speed, PrevSpeed)) {
+  if (tracksift::DecideBlock(RmcFields, Limits{SpeedLimit, RatioLimit}, locale_.decimal_mark,
+                             Speed, PrevSpeed)) {
     KeptLines.AppendAll(BlockPlace);
   }
 }

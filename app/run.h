@@ -70,7 +70,8 @@ class Run {
   BlockSpan BlockPlace;
   LineList RmcFields;
 
-  Limits Limit;
+  double SpeedLimit = -1.0;  // knots; negative: the speed test is off
+  double RatioLimit = -1.0;  // negative: the ratio test is off
   double Speed = 0.0;
   double PrevSpeed = kStartSpeed;
   std::string InputFileName;
