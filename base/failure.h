@@ -22,6 +22,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -71,6 +73,14 @@ class Exception {
 
 // Offset of an address inside the program from the start of its image.
 uint32_t CodeOffset(const void* address);
+
+class EOutOfMemory;
+
+// Runs step and turns the standard library's failures to find memory
+// (std::bad_alloc, and std::length_error for a size no memory could hold)
+// into EOutOfMemory, raised for this step.
+template <typename Step>
+decltype(auto) OrOutOfMemory(Step&& step);
 
 // Each concrete kind takes the address its constructor returns to as the place
 // that raised it; the constructors are kept out of line for that reason.
@@ -156,6 +166,17 @@ class EOverflow : public EMathError {
   EOverflow();
   const char* KindName() const override { return "EOverflow"; }
 };
+
+template <typename Step>
+decltype(auto) OrOutOfMemory(Step&& step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory();
+  } catch (const std::length_error&) {
+    throw EOutOfMemory();
+  }
+}
 
 }  // namespace tracksift
 

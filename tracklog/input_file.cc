@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <new>
-#include <stdexcept>
 #include <utility>
 
 #include "base/failure.h"
@@ -16,11 +14,7 @@ namespace tracksift {
 
 InputFile InputFile::Open(const std::string& path) {
   InputFile file;
-  try {
-    file.path_ = path;
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  OrOutOfMemory([&] { file.path_ = path; });
   file.fd_ = AboveStandardStreams(open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
   if (file.fd_ < 0) throw EFOpenError(path);
   struct stat st;
@@ -87,7 +81,7 @@ void InputFile::ReadRest() {
 
 std::string ReadWholeFile(const std::string& path) {
   InputFile file = InputFile::Open(path);
-  try {
+  return OrOutOfMemory([&] {
     std::string text;
     // A known length is read into a buffer of exactly that size; anything
     // else grows as it comes.
@@ -104,11 +98,7 @@ std::string ReadWholeFile(const std::string& path) {
     }
     text.resize(used);
     return text;
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  } catch (const std::length_error&) {
-    throw EOutOfMemory();
-  }
+  });
 }
 
 }  // namespace tracksift

@@ -1,7 +1,5 @@
 #include "tracklog/kept_text.h"
 
-#include <new>
-#include <stdexcept>
 
 #include "tracklog/line_stream.h"
 #include "tracklog/line_text.h"
@@ -19,13 +17,7 @@ void KeptText::Open(const std::string& path) {
 void KeptText::Put(std::string_view bytes) {
   if (!file_) {
     if (!std::holds_alternative<std::monostate>(held_failure_)) return;  // dropped
-    try {
-      memory_ += bytes;
-    } catch (const std::bad_alloc&) {
-      throw EOutOfMemory();
-    } catch (const std::length_error&) {
-      throw EOutOfMemory();
-    }
+    OrOutOfMemory([&] { memory_ += bytes; });
     return;
   }
   try {

@@ -1,7 +1,6 @@
 #include "tracklog/line_list.h"
 
 #include <cstring>
-#include <new>
 
 #include "base/failure.h"
 
@@ -30,21 +29,15 @@ char* LineList::Reserve(size_t size) {
 }
 
 void LineList::Append(std::string_view line) {
-  try {
+  OrOutOfMemory([&] {
     char* copy = line.empty() ? nullptr : Reserve(line.size());
     if (copy != nullptr) std::memcpy(copy, line.data(), line.size());
     lines_.emplace_back(copy, line.size());
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  });
 }
 
 void LineList::AppendViewGrowing(std::string_view line) {
-  try {
-    lines_.push_back(line);
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  OrOutOfMemory([&] { lines_.push_back(line); });
 }
 
 void LineList::AppendAll(const LineList& source) {

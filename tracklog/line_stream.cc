@@ -1,7 +1,6 @@
 #include "tracklog/line_stream.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
 
 #include "base/failure.h"
@@ -79,7 +78,7 @@ void LineStream::StartRun() {
 
 bool LineStream::ReadMore() {
   if (text_ended_) return false;
-  try {
+  OrOutOfMemory([&] {
     // Keep the current run, and move it to the front when the free space
     // has become small; grow the buffer only when the run fills it.
     if (capacity_ - filled_ < kChunk / 2 && run_start_ > 0) {
@@ -97,9 +96,7 @@ bool LineStream::ReadMore() {
       buffer_ = std::move(bigger);
       capacity_ = grown;
     }
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  });
   data_ = buffer_.get();
   const size_t n = file_.Read(buffer_.get() + filled_, capacity_ - filled_);
   // A NUL byte ends the text; the bytes after it are never looked at.
@@ -126,11 +123,7 @@ std::string_view LineStream::Next(bool* ends_with_crlf) {
   if (after < filled_ && data_[after] == '\r') ++after;
   if (after < filled_ && data_[after] == '\n') ++after;
   *ends_with_crlf = after - stop == 2;
-  try {
-    run_lines_.push_back({next_, stop - next_});
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  OrOutOfMemory([&] { run_lines_.push_back({next_, stop - next_}); });
   const std::string_view line(data_ + next_, stop - next_);
   next_ = after;
   scanned_ = after;

@@ -1,8 +1,6 @@
 #include "tracklog/line_text.h"
 
 #include <cstring>
-#include <new>
-#include <stdexcept>
 
 #include "base/failure.h"
 #include "tracklog/line_stream.h"
@@ -33,7 +31,7 @@ std::string JoinLines(const LineList& list) {
   for (int64_t i = 0; i < list.Count(); ++i) {
     size += list.LineAt(i).size() + kLineEnd.size();
   }
-  try {
+  return OrOutOfMemory([&] {
     std::string text;
     text.reserve(size);
     for (int64_t i = 0; i < list.Count(); ++i) {
@@ -41,11 +39,7 @@ std::string JoinLines(const LineList& list) {
       text += kLineEnd;
     }
     return text;
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  } catch (const std::length_error&) {
-    throw EOutOfMemory();
-  }
+  });
 }
 
 }  // namespace tracksift

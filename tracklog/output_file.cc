@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <utility>
 
 #include "base/failure.h"
@@ -62,7 +61,7 @@ mode_t DefaultMode() {
 OutputFile OutputFile::Create(const std::string& path) {
   if (path.empty()) throw EFCreateError(path);
   OutputFile file;
-  try {
+  OrOutOfMemory([&] {
     struct stat st;
     const bool exists = stat(path.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) throw EFCreateError(path);
@@ -75,7 +74,7 @@ OutputFile OutputFile::Create(const std::string& path) {
           open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
       if (file.fd_ < 0) throw EFCreateError(path);
       file.hold_all_ = true;
-      return file;
+      return;
     }
     // A file to replace, or to make: the name the links end at.
     std::string target = path;
@@ -107,9 +106,7 @@ OutputFile OutputFile::Create(const std::string& path) {
     } else {
       fchmod(file.fd_, DefaultMode());
     }
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
+  });
   return file;
 }
 
@@ -147,13 +144,7 @@ void OutputFile::WriteOut(const char* bytes, size_t size) {
 void OutputFile::Append(std::string_view bytes) {
   if (fd_ < 0) throw EWriteError();  // an earlier write failed
   if (hold_all_) {
-    try {
-      held_ += bytes;
-    } catch (const std::bad_alloc&) {
-      throw EOutOfMemory();
-    } catch (const std::length_error&) {
-      throw EOutOfMemory();
-    }
+    OrOutOfMemory([&] { held_ += bytes; });
     return;
   }
   if (bytes.size() > kBufferSize - buffered_) {

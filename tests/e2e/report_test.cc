@@ -11,14 +11,6 @@
 #include "base/texts.h"
 #include "tests/e2e/run_program.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TRACKSIFT_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TRACKSIFT_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 namespace tracksift::e2e {
 namespace {
 

@@ -9,6 +9,16 @@
 #include <utility>
 #include <vector>
 
+// Set when the tests are built with AddressSanitizer, under which limits of
+// the address space do not work.
+#if defined(__SANITIZE_ADDRESS__)
+#define TRACKSIFT_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRACKSIFT_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace tracksift::e2e {
 
 enum class StdoutMode {
