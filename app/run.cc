@@ -68,8 +68,7 @@ void Run::CollectBlock() { tracksift::CollectBlock(InputLines, BlockLines, Block
 void Run::ReadRmcFields() { tracksift::ReadRmcFields(BlockLines, RmcFields, lead_bytes_); }
 
 void Run::DecideBlock() {
-  if (tracksift::DecideBlock(RmcFields, Limits{SpeedLimit, RatioLimit}, locale_.decimal_mark,
-                             Speed, PrevSpeed)) {
+  if (tracksift::DecideBlock(RmcFields, Limits{SpeedLimit, RatioLimit}, Speed, PrevSpeed)) {
     KeptLines.AppendAll(BlockPlace);
   }
 }

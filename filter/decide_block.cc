@@ -19,13 +19,13 @@ bool Passes(double speed, double prev_speed, const Limits& limits) {
 
 }  // namespace
 
-bool DecideBlock(const LineList& fields, const Limits& limits, char decimal_mark,
-                 double& speed, double& prev_speed) {
+bool DecideBlock(const LineList& fields, const Limits& limits, double& speed,
+                 double& prev_speed) {
   bool keep = false;
   if (fields.LineAt(kStatusField) != "A") {
     speed = 0.0;
   } else {
-    speed = ToDouble(ReadNumber(fields.LineAt(kSpeedField), decimal_mark));
+    speed = ToDouble(ReadNumber(fields.LineAt(kSpeedField), kFieldDecimalMark));
     keep = Passes(speed, prev_speed, limits);
   }
   prev_speed = speed;

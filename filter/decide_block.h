@@ -22,13 +22,18 @@ struct Limits {
 // Speed at the start of a log, before any block.
 inline constexpr double kStartSpeed = 1000.0;
 
+// The decimal separator of the speed field. NMEA 0183 always writes a full
+// stop, whatever the locale of the user who reads the log, and a comma could
+// never stand in a field anyway, as it separates the fields.
+inline constexpr char kFieldDecimalMark = '.';
+
 // Judges the block whose fix sentence fields are given; returns true to keep
 // it. Sets speed to the block's speed and then prev_speed to it. Reads field 7
-// only for a valid fix, with decimal_mark as the decimal separator.
-// Failures: EStringListError (2 or 7) for too few fields, EConvertError for a
-// speed that is not a number, EOverflow for one beyond the range of a double.
-bool DecideBlock(const LineList& fields, const Limits& limits, char decimal_mark,
-                 double& speed, double& prev_speed);
+// only for a valid fix. Failures: EStringListError (2 or 7) for too few
+// fields, EConvertError for a speed that is not a number, EOverflow for one
+// beyond the range of a double.
+bool DecideBlock(const LineList& fields, const Limits& limits, double& speed,
+                 double& prev_speed);
 
 }  // namespace tracksift
 

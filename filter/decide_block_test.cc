@@ -37,8 +37,8 @@ TEST(DecideBlockTest, ElevenBlocksWithBothTests) {
   const Limits limits{100 / 1.852, 3};
   double speed = 0, prev = kStartSpeed;
   for (size_t i = 0; i < rows.size(); ++i) {
-    const bool kept = DecideBlock(Fields(Rmc(rows[i].status, rows[i].speed)), limits,
-                                  '.', speed, prev);
+    const bool kept =
+        DecideBlock(Fields(Rmc(rows[i].status, rows[i].speed)), limits, speed, prev);
     EXPECT_EQ(kept, rows[i].kept) << "block " << i + 1;
     EXPECT_EQ(prev, rows[i].prev_after) << "block " << i + 1;
   }
@@ -46,41 +46,41 @@ TEST(DecideBlockTest, ElevenBlocksWithBothTests) {
 
 TEST(DecideBlockTest, EqualityDropsAndNegativeLimitsSwitchTestsOff) {
   double speed = 0, prev = 10;
-  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "50")), Limits{50, -1}, '.', speed, prev));
+  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "50")), Limits{50, -1}, speed, prev));
   prev = 10;
-  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "49.999")), Limits{50, -1}, '.', speed, prev));
+  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "49.999")), Limits{50, -1}, speed, prev));
   prev = 10;
-  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "30")), Limits{-1, 3}, '.', speed, prev));
+  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "30")), Limits{-1, 3}, speed, prev));
   prev = 0;
-  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "9999")), Limits{-1, -1}, '.', speed, prev));
+  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "9999")), Limits{-1, -1}, speed, prev));
   // A limit of 0 is a limit: every speed of 0 or more fails it.
   prev = 10;
-  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "0")), Limits{0, -1}, '.', speed, prev));
+  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "0")), Limits{0, -1}, speed, prev));
   // The first block is judged against 1000 knots.
   prev = kStartSpeed;
-  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "2999.9")), Limits{-1, 3}, '.', speed, prev));
+  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "2999.9")), Limits{-1, 3}, speed, prev));
   prev = kStartSpeed;
-  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "3000")), Limits{-1, 3}, '.', speed, prev));
+  EXPECT_FALSE(DecideBlock(Fields(Rmc("A", "3000")), Limits{-1, 3}, speed, prev));
 }
 
 TEST(DecideBlockTest, TheRatioIsComparedBeforeRoundingToADouble) {
   // 0.3 / 0.1 is 2.9999999999999998889... in exact arithmetic: below 3,
   // though a quotient rounded to a double would be exactly 3.0.
   double speed = 0, prev = 0.1;
-  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "0.3")), Limits{-1, 3}, '.', speed, prev));
+  EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "0.3")), Limits{-1, 3}, speed, prev));
 }
 
 TEST(DecideBlockTest, OnlyAnExactAIsAValidFixAndItsSpeedIsNotRead) {
   for (const char* status : {"a", "V", "AA", "A ", ""}) {
     double speed = 5, prev = 7;
     EXPECT_FALSE(DecideBlock(Fields(Rmc(std::string(status) == "A " ? "\"A \"" : status, "broken")),
-                             Limits{}, '.', speed, prev))
+                             Limits{}, speed, prev))
         << status;
     EXPECT_EQ(speed, 0.0);
     EXPECT_EQ(prev, 0.0);
   }
   double speed = 0, prev = 0;
-  EXPECT_FALSE(DecideBlock(Fields("$GPRMC,1,V"), Limits{}, '.', speed, prev));
+  EXPECT_FALSE(DecideBlock(Fields("$GPRMC,1,V"), Limits{}, speed, prev));
 }
 
 TEST(DecideBlockTest, FailuresForMissingFieldsAndBadSpeeds) {
@@ -90,7 +90,7 @@ TEST(DecideBlockTest, FailuresForMissingFieldsAndBadSpeeds) {
                                                         {"$GPRMC", "2"},
                                                         {"$GPRMC,123519,A,4807.038,N", "7"}}) {
     try {
-      DecideBlock(Fields(sentence), Limits{}, '.', speed, prev);
+      DecideBlock(Fields(sentence), Limits{}, speed, prev);
       FAIL() << sentence;
     } catch (const EStringListError& e) {
       EXPECT_EQ(e.Message(Encoding::kUtf8),
@@ -98,13 +98,13 @@ TEST(DecideBlockTest, FailuresForMissingFieldsAndBadSpeeds) {
     }
   }
   try {
-    DecideBlock(Fields(Rmc("A", "")), Limits{}, '.', speed, prev);
+    DecideBlock(Fields(Rmc("A", "")), Limits{}, speed, prev);
     FAIL();
   } catch (const EConvertError& e) {
     EXPECT_EQ(e.Message(Encoding::kUtf8), "'' は浮動小数点数ではありません");
   }
-  EXPECT_THROW(DecideBlock(Fields(Rmc("A", "1E400")), Limits{}, '.', speed, prev), EOverflow);
-  EXPECT_THROW(DecideBlock(Fields(Rmc("A", "\"22,4\"")), Limits{}, '.', speed, prev),
+  EXPECT_THROW(DecideBlock(Fields(Rmc("A", "1E400")), Limits{}, speed, prev), EOverflow);
+  EXPECT_THROW(DecideBlock(Fields(Rmc("A", "\"22,4\"")), Limits{}, speed, prev),
                EConvertError);
 }
 

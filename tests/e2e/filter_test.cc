@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,9 @@ class FilterTest : public testing::Test {
     EXPECT_EQ(r.err, "");
   }
   // Runs with args and checks a failure of the given kind.
-  void RunFails(const std::vector<std::string>& args, const std::string& kind) {
-    const RunResult r = RunTracksift(args);
+  void RunFails(const std::vector<std::string>& args, const std::string& kind,
+                const RunOptions& options = {}) {
+    const RunResult r = RunTracksift(args, options);
     EXPECT_EQ(r.exit_status, 1);
     EXPECT_EQ(r.out.substr(0, kind.size() + 1), kind + " ") << r.out;
     EXPECT_EQ(r.err, "");
@@ -111,6 +113,31 @@ TEST_F(FilterTest, InputFromAPipe) {
   for (int i = 0; i < 3000; ++i) options.stdin_data += Block(i % 2 ? "A" : "V", "1.0");
   RunOk({"/dev/stdin", dir_ / "out.log"}, options);
   EXPECT_EQ(ReadFile(dir_ / "out.log").size(), options.stdin_data.size() / 2);
+}
+
+TEST_F(FilterTest, OptionNumbersUseTheLocalesDecimalMarkAndSpeedFieldsAFullStop) {
+  // A German locale, built into the test's folder so that nothing needs to
+  // be installed system-wide.
+  if (system(("localedef -i de_DE -f UTF-8 '" + (dir_ / "de_DE.UTF-8") +
+              "' >/dev/null 2>&1").c_str()) != 0 ||
+      !FileExists(dir_ / "de_DE.UTF-8/LC_NUMERIC")) {
+    GTEST_SKIP() << "localedef or the de_DE locale source is not available";
+  }
+  RunOptions german;
+  german.env = {{"LOCPATH", dir_.path()}, {"LC_ALL", "de_DE.UTF-8"}};
+  // 7.5 km/h is 4.05 knots: 4.0 passes, 4.1 does not; then 2.5 times the
+  // speed before is the limit.
+  WriteFile(dir_ / "in.log", Block("A", "004.0") + Block("A", "004.1") +
+                                 Block("A", "001.0") + Block("A", "002.5") +
+                                 Block("A", "002.4"));
+  RunOk({"-k7,5", "-x2,5", dir_ / "in.log", dir_ / "out.log"}, german);
+  EXPECT_EQ(ReadFile(dir_ / "out.log"),
+            Block("A", "004.0") + Block("A", "001.0") + Block("A", "002.4"));
+  // With a full stop the speed number cannot be read, so that test is off;
+  // the ratio number cannot be read and ends the run.
+  RunOk({"-k7.5", dir_ / "in.log", dir_ / "out2.log"}, german);
+  EXPECT_EQ(ReadFile(dir_ / "out2.log"), ReadFile(dir_ / "in.log"));
+  RunFails({"-x2.5", dir_ / "in.log", dir_ / "out3.log"}, "EConvertError", german);
 }
 
 TEST_F(FilterTest, OutputToAPipeThroughDevStdout) {
