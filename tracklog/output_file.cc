@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +51,40 @@ bool FollowLinks(std::string* path) {
   return false;
 }
 
+// The temporary file being written, where a signal handler can reach it
+// without allocating: a run stopped by Ctrl-C or kill removes it on its way
+// out instead of leaving it in the user's folder. The program writes one
+// output file at a time.
+char g_temp_path[PATH_MAX + 1];
+volatile sig_atomic_t g_temp_registered = 0;
+
+void RemoveTempAndStop(int signal_number) {
+  if (g_temp_registered) unlink(g_temp_path);
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);  // delivered, with its usual effect, on return
+}
+
+void RegisterTemp(const std::string& path) {
+  static bool installed = false;
+  g_temp_registered = 0;
+  if (path.size() >= sizeof g_temp_path) return;
+  std::memcpy(g_temp_path, path.c_str(), path.size() + 1);
+  g_temp_registered = 1;
+  if (!installed) {
+    installed = true;
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current;
+      // A signal that the caller chose to ignore stays ignored.
+      if (sigaction(signal_number, nullptr, &current) == 0 &&
+          current.sa_handler == SIG_DFL) {
+        signal(signal_number, RemoveTempAndStop);
+      }
+    }
+  }
+}
+
+void UnregisterTemp() { g_temp_registered = 0; }
+
 mode_t DefaultMode() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -94,6 +129,7 @@ OutputFile OutputFile::Create(const std::string& path) {
     file.fd_ = mkostemp(temp.data(), O_CLOEXEC);
     if (file.fd_ < 0) throw EFCreateError(path);
     file.temp_ = std::move(temp);
+    RegisterTemp(file.temp_);
     file.fd_ = AboveStandardStreams(file.fd_);
     if (file.fd_ < 0) throw EFCreateError(path);
     file.target_ = std::move(target);
@@ -124,7 +160,10 @@ OutputFile::~OutputFile() { Abandon(); }
 void OutputFile::Abandon() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
-  if (!temp_.empty()) unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    unlink(temp_.c_str());
+    UnregisterTemp();
+  }
   temp_.clear();
 }
 
@@ -174,6 +213,7 @@ void OutputFile::Commit() {
     Abandon();
     throw EWriteError();
   }
+  UnregisterTemp();
   temp_.clear();
   // Make the rename itself durable; a failure here loses nothing written.
   const int folder = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -14,6 +14,9 @@
 //   terminal) cannot be replaced: the text is held in memory and written to
 //   it by Commit, so that it gets nothing before the text is complete.
 //
+// A process stopped by SIGINT, SIGTERM or SIGHUP while the temporary file
+// exists removes it first (unless the caller ignores the signal).
+//
 // Failures: EFCreateError with the path when the path is empty, names a
 // directory, lies in a folder that does not exist or cannot take a new file,
 // or names a file that may not be written; EWriteError when a write, the

@@ -475,5 +475,42 @@ TEST_F(FaultTest, InputCutShortWhileItIsRead) {
   }
 }
 
+TEST_F(FaultTest, StoppedByASignalItLeavesNoTemporaryFile) {
+  // The program reads a pipe that stays open, so it is still at work, its
+  // temporary output file in place, when it is told to stop.
+  TempDir dir;
+  for (const int signal_number : {SIGINT, SIGTERM}) {
+    int feed[2];
+    ASSERT_EQ(pipe(feed), 0);
+    const std::string out = dir / "out.log";
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(feed[0], 0);
+      close(feed[0]);
+      close(feed[1]);
+      signal(SIGINT, SIG_DFL);
+      signal(SIGTERM, SIG_DFL);
+#ifdef TRACKSIFT_LAUNCHER
+      execl(TRACKSIFT_LAUNCHER, "tracksift", "/dev/stdin", out.c_str(), nullptr);
+#else
+      execl(TRACKSIFT_BINARY, "tracksift", "/dev/stdin", out.c_str(), nullptr);
+#endif
+      _exit(127);
+    }
+    close(feed[0]);
+    const std::string blocks = Repeat(Block("A", "012.5"), 100);
+    ASSERT_EQ(write(feed[1], blocks.data(), blocks.size()), static_cast<ssize_t>(blocks.size()));
+    // Wait (up to 20 s) for the temporary file to appear.
+    for (int i = 0; i < 2000 && ListDir(dir.path()).empty(); ++i) usleep(10000);
+    ASSERT_EQ(ListDir(dir.path()).size(), 1u);
+    kill(pid, signal_number);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(feed[1]);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+    EXPECT_EQ(ListDir(dir.path()), Names{});
+  }
+}
+
 }  // namespace
 }  // namespace tracksift::e2e
