@@ -2,13 +2,13 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/fake_console_device.h"
+#include "base/iconv_for_tests.h"
 
 namespace tracksift {
 namespace {
@@ -34,21 +34,7 @@ std::string Location(const Exception& failure) {
 }
 
 // The cp932 form of a UTF-8 text, by the C library.
-std::string Cp932(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
-  std::string in = utf8;
-  std::string out(in.size() + 4, '\0');
-  char* in_p = in.data();
-  size_t in_left = in.size();
-  char* out_p = out.data();
-  size_t out_left = out.size();
-  const size_t result = iconv(cd, &in_p, &in_left, &out_p, &out_left);
-  iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) return "<not convertible>";
-  out.resize(out.size() - out_left);
-  return out;
-}
+std::string Cp932(const std::string& utf8) { return Iconv("CP932", "UTF-8", utf8); }
 
 // The first line of a report in UTF-8.
 std::string FirstLine(const Exception& failure, const std::string& name) {

@@ -1,29 +1,16 @@
 #include "base/texts.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <string>
+
+#include "base/iconv_for_tests.h"
 
 namespace tracksift {
 namespace {
 
 // cp932 bytes converted to UTF-8 by the C library, independent of our tables.
-std::string Cp932ToUtf8(std::string_view cp932) {
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
-  std::string in(cp932);
-  std::string out(in.size() * 4 + 4, '\0');
-  char* in_p = in.data();
-  size_t in_left = in.size();
-  char* out_p = out.data();
-  size_t out_left = out.size();
-  const size_t result = iconv(cd, &in_p, &in_left, &out_p, &out_left);
-  iconv_close(cd);
-  if (result == static_cast<size_t>(-1)) return "<not cp932: " + in + ">";
-  out.resize(out.size() - out_left);
-  return out;
-}
+std::string Cp932ToUtf8(std::string_view cp932) { return Iconv("UTF-8", "CP932", cp932); }
 
 TEST(TextsTest, EveryCp932TextIsItsUtf8Twin) {
   for (const FixedText& text : kAllFixedTexts) {

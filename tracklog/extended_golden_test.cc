@@ -23,6 +23,7 @@
 #include "base/failure.h"
 #include "tracklog/extended.h"
 #include "tracklog/read_number.h"
+#include "tracklog/x87_for_tests.h"
 
 namespace tracksift {
 namespace {
@@ -83,29 +84,7 @@ std::string ReadAsDouble(const std::string& text) {
   }
 }
 
-#if LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384 && (defined(__x86_64__) || defined(__i386__))
-#define TRACKSIFT_X87 1
-long double ToHardware(Extended x) {
-  unsigned char bytes[sizeof(long double)] = {};
-  const uint64_t significand = x.Significand();
-  const uint16_t sign_exponent = x.SignExponent();
-  std::memcpy(bytes, &significand, 8);
-  std::memcpy(bytes + 8, &sign_exponent, 2);
-  long double value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-Extended FromHardware(long double value) {
-  unsigned char bytes[sizeof(long double)];
-  std::memcpy(bytes, &value, sizeof value);
-  uint64_t significand;
-  uint16_t sign_exponent;
-  std::memcpy(&significand, bytes, 8);
-  std::memcpy(&sign_exponent, bytes + 8, 2);
-  return Extended::FromBits(sign_exponent, significand);
-}
-
+#ifdef TRACKSIFT_X87
 Extended OnHardware(const std::string& op, Extended a, Extended b) {
   const long double x = ToHardware(a), y = ToHardware(b);
   if (op == "mul") return FromHardware(x * y);

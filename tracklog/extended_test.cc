@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/failure.h"
+#include "tracklog/x87_for_tests.h"
 
 namespace tracksift {
 namespace {
@@ -217,32 +218,10 @@ TEST(ExtendedTest, LeavesTheFloatingPointFlagsAlone) {
   EXPECT_EQ(0, std::fetestexcept(FE_ALL_EXCEPT));
 }
 
-#if LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384 && \
-    (defined(__x86_64__) || defined(__i386__))
+#ifdef TRACKSIFT_X87
 
 // The x87 unit computes in this very format, rounding to nearest at 64 bits
 // by default: its results are the reference, bit for bit.
-
-long double ToHardware(Extended x) {
-  unsigned char bytes[sizeof(long double)] = {};
-  const uint64_t significand = x.Significand();
-  const uint16_t sign_exponent = x.SignExponent();
-  std::memcpy(bytes, &significand, 8);
-  std::memcpy(bytes + 8, &sign_exponent, 2);
-  long double value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
-Extended FromHardware(long double value) {
-  unsigned char bytes[sizeof(long double)];
-  std::memcpy(bytes, &value, sizeof value);
-  uint64_t significand;
-  uint16_t sign_exponent;
-  std::memcpy(&significand, bytes, 8);
-  std::memcpy(&sign_exponent, bytes + 8, 2);
-  return Extended::FromBits(sign_exponent, significand);
-}
 
 // Random operands, deterministic, weighted towards the places where rounding
 // is hard: subnormal and huge values, the edges of the double range,
