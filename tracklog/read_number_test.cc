@@ -16,6 +16,7 @@
 
 #include "base/failure.h"
 #include "base/texts.h"
+#include "tracklog/x87_for_tests.h"
 
 namespace tracksift {
 namespace {
@@ -235,8 +236,7 @@ TEST(ScaleByPowerOfTenTest, Limits) {
   EXPECT_TRUE(ScaleByPowerOfTen(Extended(), INT32_MAX).IsZero());
 }
 
-#if LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384 && \
-    (defined(__x86_64__) || defined(__i386__))
+#ifdef TRACKSIFT_X87
 
 // The same steps done by the x87 unit, with the tables from the C library's
 // correctly rounded strtold.
@@ -291,13 +291,9 @@ TEST(ReadNumberHardwareTest, MatchesTheStepsOnX87) {
     bool same;
     try {
       const Extended actual = ReadNumber(text, '.');
-      unsigned char bytes[sizeof(long double)];
-      std::memcpy(bytes, &expected, sizeof expected);
-      uint64_t significand;
-      uint16_t sign_exponent;
-      std::memcpy(&significand, bytes, 8);
-      std::memcpy(&sign_exponent, bytes + 8, 2);
-      same = significand == actual.Significand() && sign_exponent == actual.SignExponent();
+      const Extended wanted = FromHardware(expected);
+      same = wanted.Significand() == actual.Significand() &&
+             wanted.SignExponent() == actual.SignExponent();
     } catch (const EConvertError&) {
       same = std::isinf(expected);
     }
