@@ -55,6 +55,7 @@ bool FollowLinks(std::string* path) {
 // without allocating: a run stopped by Ctrl-C or kill removes it on its way
 // out instead of leaving it in the user's folder. The program writes one
 // output file at a time.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 char g_temp_path[PATH_MAX + 1];
 volatile sig_atomic_t g_temp_registered = 0;
 
@@ -72,7 +73,7 @@ void RegisterTemp(const std::string& path) {
   g_temp_registered = 1;
   if (!installed) {
     installed = true;
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal_number : kStopSignals) {
       struct sigaction current;
       // A signal that the caller chose to ignore stays ignored.
       if (sigaction(signal_number, nullptr, &current) == 0 &&
@@ -126,10 +127,19 @@ OutputFile OutputFile::Create(const std::string& path) {
     const std::string folder = FolderOf(target);
     std::string temp = folder + "/." + NameOf(target) + ".tracksift-XXXXXX";
     if (NameOf(target).size() + 18 > NAME_MAX) temp = folder + "/.tracksift-XXXXXX";
+    // The stop signals wait while the file comes into being, so that none
+    // can end the process between its creation and its registration.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (const int signal_number : kStopSignals) sigaddset(&stops, signal_number);
+    sigprocmask(SIG_BLOCK, &stops, &before);
     file.fd_ = mkostemp(temp.data(), O_CLOEXEC);
+    if (file.fd_ >= 0) {
+      file.temp_ = std::move(temp);
+      RegisterTemp(file.temp_);
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     if (file.fd_ < 0) throw EFCreateError(path);
-    file.temp_ = std::move(temp);
-    RegisterTemp(file.temp_);
     file.fd_ = AboveStandardStreams(file.fd_);
     if (file.fd_ < 0) throw EFCreateError(path);
     file.target_ = std::move(target);
