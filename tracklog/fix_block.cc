@@ -7,6 +7,14 @@ namespace tracksift {
 void CollectBlock(LineStream& input, LineList& block, BlockSpan& span) {
   block.Clear();
   input.StartRun();
+  if (input.TakeCrlfLinesThrough(kBlockTerminator, block)) {
+    span.bytes = input.RunBytes();
+    span.crlf_only = true;
+    return;
+  }
+  // Line by line: the block reaches past the bytes read so far, or has a
+  // line that does not end with CR LF.
+  block.Clear();
   bool crlf_only = true;
   for (;;) {
     // Reading past the last line is the failure a list read past its end

@@ -61,6 +61,36 @@ const char* FindLineBreak(const char* begin, const char* end) {
   return p;
 }
 
+// Where the line breaks are in a window of 64 bytes: bit i of cr (of lf) is
+// set when byte i is a CR (an LF). All 64 bytes must be readable.
+struct BreakMasks {
+  uint64_t cr;
+  uint64_t lf;
+};
+constexpr size_t kWindow = 64;
+
+BreakMasks FindBreaks(const char* p) {
+  BreakMasks masks{0, 0};
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (int i = 0; i < 4; ++i) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    const auto bits = [](__m128i eq) {
+      return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(eq)));
+    };
+    masks.cr |= bits(_mm_cmpeq_epi8(chunk, cr)) << (16 * i);
+    masks.lf |= bits(_mm_cmpeq_epi8(chunk, lf)) << (16 * i);
+  }
+#else
+  for (size_t i = 0; i < kWindow; ++i) {
+    masks.cr |= static_cast<uint64_t>(p[i] == '\r') << i;
+    masks.lf |= static_cast<uint64_t>(p[i] == '\n') << i;
+  }
+#endif
+  return masks;
+}
+
 }  // namespace
 
 LineStream::LineStream(InputFile file) : file_(std::move(file)), text_ended_(false) {}
@@ -106,6 +136,43 @@ bool LineStream::ReadMore() {
   filled_ += added;
   if (n == 0 || nul) text_ended_ = true;
   return added != 0;
+}
+
+bool LineStream::TakeCrlfLinesThrough(std::string_view last, LineList& lines) {
+  // Whole windows of 64 bytes are looked at, from the next line on, until
+  // one holds the break of the last line; a run that goes on past the last
+  // whole window is left to Next.
+  size_t line_begin = next_;
+  int64_t taken = 0;
+  uint64_t cr_at_end = 0;  // 1 when the byte before the window is a CR
+  for (size_t window = next_; filled_ - window >= kWindow; window += kWindow) {
+    const BreakMasks masks = FindBreaks(data_ + window);
+    // Bit i is set where a CR LF pair is broken: at an LF whose byte before
+    // is not a CR, and at the byte after a CR when that byte is not an LF.
+    // The byte before the first window ends the previous line, so it is an
+    // LF, or there is none.
+    const uint64_t unpaired = ((masks.cr << 1) | cr_at_end) ^ masks.lf;
+    cr_at_end = masks.cr >> 63;
+    for (uint64_t lf = masks.lf; lf != 0; lf &= lf - 1) {
+      const int bit = __builtin_ctzll(lf);
+      const uint64_t through_bit = bit == 63 ? ~uint64_t{0} : (uint64_t{2} << bit) - 1;
+      if ((unpaired & through_bit) != 0) return false;  // a line ends otherwise
+      const size_t lf_at = window + static_cast<size_t>(bit);
+      const std::string_view line(data_ + line_begin, lf_at - 1 - line_begin);
+      lines.AppendView(line);
+      ++taken;
+      line_begin = lf_at + 1;
+      if (line == last) {
+        next_ = line_begin;
+        scanned_ = line_begin;
+        index_ += taken;
+        return true;
+      }
+    }
+    // A broken pair after the window's last LF lies in a line of the run.
+    if (unpaired != 0) return false;
+  }
+  return false;
 }
 
 std::string_view LineStream::Next(bool* ends_with_crlf) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "tracklog/input_file.h"
+#include "tracklog/line_list.h"
 
 namespace tracksift {
 
@@ -45,6 +46,14 @@ class LineStream {
   // tells whether its break was exactly CR LF, so that the text already holds
   // the bytes the writing rules would give it. EFOpenError, EOutOfMemory.
   std::string_view Next(bool* ends_with_crlf);
+
+  // The common case of a whole run of lines, taken at once: when the lines
+  // from the next one up to and including the first line equal to last are
+  // all among the bytes already read, and every one of them ends with CR LF,
+  // takes them, as Next would one by one, appends each to lines as a view,
+  // and returns true. Otherwise returns false, having taken no line; lines
+  // may then hold some of the views. Reads nothing from the file.
+  bool TakeCrlfLinesThrough(std::string_view last, LineList& lines);
 
   // Starts a new run at the next line; earlier bytes may be dropped.
   void StartRun();
