@@ -18,11 +18,20 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 class Splitter {
  public:
-  Splitter(std::string_view text, const LeadBytes& lead_bytes)
-      : text_(TextBeforeNul(text)), lead_bytes_(lead_bytes) {}
+  Splitter(std::string_view text, const LeadBytes& lead_bytes, int64_t max_fields)
+      : text_(text), lead_bytes_(lead_bytes), max_fields_(max_fields) {}
 
   void Split(LineList& list) {
     list.Clear();
+    if (max_fields_ <= 0) return;
+    // The plain part first, taken at commas alone; the rest by the rules.
+    const bool after_comma = SplitPlainPart(list);
+    if (Full(list)) return;
+    text_ = TextBeforeNul(text_);
+    if (after_comma && pos_ == text_.size()) {
+      list.AppendView({});  // a comma at the very end
+      return;
+    }
     SkipBlanks();
     while (pos_ < text_.size()) {
       if (text_[pos_] == '"') {
@@ -32,6 +41,7 @@ class Splitter {
         SkipFieldBytes();
         list.AppendView(text_.substr(start, pos_ - start));
       }
+      if (Full(list)) return;
       SkipBlanks();
       if (pos_ < text_.size() && text_[pos_] == ',') {
         ++pos_;
@@ -42,6 +52,50 @@ class Splitter {
   }
 
  private:
+  bool Full(const LineList& list) const { return list.Count() >= max_fields_; }
+
+  // Where no field begins with a quote mark and no byte is a blank, a NUL or
+  // (when lead bytes are in effect) a byte above 0x7F, the rules give
+  // exactly the fields between the commas. Such fields are taken here,
+  // sixteen bytes at a time, up to the first field that holds any other
+  // byte, or up to the last whole sixteen bytes. Leaves pos_ at the start of
+  // the next field; returns whether a comma was just passed.
+  bool SplitPlainPart(LineList& list) {
+    bool after_comma = false;
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i space = _mm_set1_epi8(0x20);
+    const __m128i high = _mm_set1_epi8(lead_bytes_.None() ? 0 : static_cast<char>(0x80));
+    const auto bits = [](__m128i m) { return static_cast<uint32_t>(_mm_movemask_epi8(m)); };
+    for (size_t at = 0; text_.size() - at >= 16; at += 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
+      const uint32_t commas = bits(_mm_cmpeq_epi8(chunk, comma));
+      // Fields begin after each comma, and at the start of the chunk when
+      // the current field begins there. A quote mark anywhere else is an
+      // ordinary byte of its field.
+      const uint32_t starts = (commas << 1) | (pos_ == at ? 1u : 0u);
+      // Blanks and NUL are the bytes up to 0x20 (min(byte, 0x20) == byte,
+      // compared unsigned); a set top bit is a byte above 0x7F.
+      const uint32_t others =
+          bits(_mm_cmpeq_epi8(_mm_min_epu8(chunk, space), chunk)) |
+          bits(_mm_and_si128(chunk, high)) | (bits(_mm_cmpeq_epi8(chunk, quote)) & starts);
+      const uint32_t plain = others == 0 ? 0xFFFFu : (1u << __builtin_ctz(others)) - 1;
+      for (uint32_t c = commas & plain; c != 0; c &= c - 1) {
+        const size_t comma_at = at + static_cast<size_t>(__builtin_ctz(c));
+        list.AppendView(text_.substr(pos_, comma_at - pos_));
+        pos_ = comma_at + 1;
+        after_comma = true;
+        if (Full(list)) return after_comma;
+      }
+      if (others != 0) break;
+    }
+#else
+    (void)list;
+#endif
+    return after_comma;
+  }
+
   // The length of the character at pos_: two bytes for a lead byte and the
   // byte after it, unless that byte is the end.
   size_t CharLength() const {
@@ -105,6 +159,7 @@ class Splitter {
 
   std::string_view text_;
   const LeadBytes& lead_bytes_;
+  const int64_t max_fields_;
   size_t pos_ = 0;
   std::string field_;
 };
@@ -119,9 +174,9 @@ LeadBytes LeadBytes::Cp932() {
   return lead;
 }
 
-void SplitCommaText(LineList& list, std::string_view text,
-                    const LeadBytes& lead_bytes) {
-  Splitter(text, lead_bytes).Split(list);
+void SplitCommaText(LineList& list, std::string_view text, const LeadBytes& lead_bytes,
+                    int64_t max_fields) {
+  Splitter(text, lead_bytes, max_fields).Split(list);
 }
 
 }  // namespace tracksift

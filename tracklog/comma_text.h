@@ -16,6 +16,7 @@
 #define TRACKSIFT_TRACKLOG_COMMA_TEXT_H_
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "tracklog/line_list.h"
@@ -44,8 +45,11 @@ class LeadBytes {
 // the text and holds every byte after its opening quote mark, each doubled
 // quote reduced to one. Unquoted fields are views of text, not copies (a fix
 // sentence is split once per block): text must outlive list's use of them.
+// The split stops once max_fields fields are in list; the fields taken are
+// the same as without the stop, as no field depends on the text after it.
 void SplitCommaText(LineList& list, std::string_view text,
-                    const LeadBytes& lead_bytes = LeadBytes());
+                    const LeadBytes& lead_bytes = LeadBytes(),
+                    int64_t max_fields = INT64_MAX);
 
 }  // namespace tracksift
 

@@ -7,7 +7,8 @@ void ReadRmcFields(const LineList& block, LineList& fields,
   for (int64_t i = 0;; ++i) {
     const std::string_view line = block.LineAt(i);
     if (line.substr(0, kRmcPrefix.size()) == kRmcPrefix) {
-      SplitCommaText(fields, line, lead_bytes);
+      // Fields after the speed are never read.
+      SplitCommaText(fields, line, lead_bytes, kSpeedField + 1);
       return;
     }
   }

@@ -18,9 +18,10 @@ inline constexpr int kStatusField = 2;
 inline constexpr int kSpeedField = 7;
 
 // Replaces the contents of fields with the fields of the first line of block
-// that begins with kRmcPrefix. When no line does, the search reads past the
-// last line and fails with EStringListError naming the block's line count;
-// fields are then untouched.
+// that begins with kRmcPrefix, up to the speed field (the rest are never
+// read). When no line does, the search reads past the last line and fails
+// with EStringListError naming the block's line count; fields are then
+// untouched.
 void ReadRmcFields(const LineList& block, LineList& fields,
                    const LeadBytes& lead_bytes = LeadBytes());
 
