@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "base/failure.h"
 #include "tracklog/comma_text.h"
+#include "tracklog/extended.h"
+#include "tracklog/read_number.h"
 
 namespace tracksift {
 namespace {
@@ -68,6 +74,43 @@ TEST(DecideBlockTest, TheRatioIsComparedBeforeRoundingToADouble) {
   // though a quotient rounded to a double would be exactly 3.0.
   double speed = 0, prev = 0.1;
   EXPECT_TRUE(DecideBlock(Fields(Rmc("A", "0.3")), Limits{-1, 3}, speed, prev));
+}
+
+TEST(DecideBlockTest, EveryRatioDecisionMatchesThe64BitQuotient) {
+  // Limits at, next to and near the double quotient, and far from it, for
+  // speeds of every size: the decision must be the one the 64-bit quotient
+  // gives, however it is reached.
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> exponent(-30, 30);
+  int checked = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const double speed = std::exp2(exponent(random)) * (i % 7 == 0 ? 0 : 1);
+    const double prev_speed = std::exp2(exponent(random));
+    const double q = speed / prev_speed;
+    const double limits[] = {q,
+                             std::nextafter(q, 0),
+                             std::nextafter(q, INFINITY),
+                             q * (1 + 0x1p-41),
+                             q * (1 - 0x1p-39),
+                             q * 2,
+                             q / 3,
+                             0,
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::max()};
+    for (const double limit : limits) {
+      const bool expected = !(Extended::FromDouble(speed) / Extended::FromDouble(prev_speed) >=
+                              Extended::FromDouble(limit));
+      double out_speed = 0, prev = prev_speed;
+      char text[64];
+      std::snprintf(text, sizeof text, "%.17g", speed);
+      if (ToDouble(ReadNumber(text, '.')) != speed) continue;  // not read back exactly
+      ASSERT_EQ(DecideBlock(Fields(Rmc("A", text)), Limits{-1, limit}, out_speed, prev),
+                expected)
+          << text << " / " << prev_speed << " against " << limit;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 150000);
 }
 
 TEST(DecideBlockTest, OnlyAnExactAIsAValidFixAndItsSpeedIsNotRead) {
