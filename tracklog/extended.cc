@@ -163,6 +163,13 @@ uint64_t Divide128(uint64_t hi, uint64_t lo, uint64_t divisor, uint64_t* remaind
 }
 #endif
 
+// Whether x is a normal number: a biased exponent from 1 to 0x7FFE and the
+// leading bit set. Its value is then significand * 2^(biased - kUnitBias).
+bool IsNormal(uint16_t sign_exponent, uint64_t significand) {
+  const int32_t biased = sign_exponent & kMaxBiased;
+  return biased != 0 && biased != kMaxBiased && (significand & kLeadingBit) != 0;
+}
+
 // Rounds (magnitude + sticky) * 2^exponent to the format.
 Extended RoundToExtended(bool negative, Wide magnitude, int32_t exponent, bool sticky) {
   const Rounded r = RoundToFormat(magnitude, exponent, sticky, 64, kMinUnit);
@@ -174,6 +181,48 @@ Extended RoundToExtended(bool negative, Wide magnitude, int32_t exponent, bool s
   if (biased >= kMaxBiased) return Infinity(negative);
   return Extended::FromBits(static_cast<uint16_t>(sign | biased), r.significand);
 }
+
+#if defined(__SIZEOF_INT128__)
+// The quotient of two normal numbers whose rounded quotient is normal too,
+// which is the common case, by the steps of the general division below with
+// the rounding done in place. Returns false, leaving everything else to the
+// general division, for any other operands or a quotient that would be
+// subnormal or beyond the range.
+bool DivideNormal(Extended a, Extended b, Extended& result) {
+  const uint16_t ae = a.SignExponent(), be = b.SignExponent();
+  const uint64_t am = a.Significand(), bm = b.Significand();
+  if (!IsNormal(ae, am) || !IsNormal(be, bm)) return false;
+  // am * 2^65 / bm lies in [2^64, 2^66): 65 or 66 bits, as in the general
+  // division, computed the same way.
+  uint64_t remainder;
+  const uint64_t high = Divide128(am >> 1, am << 63, bm, &remainder);
+  const uint64_t low = Divide128(remainder >> 62, remainder << 2, bm, &remainder);
+  const uint64_t top = high >> 62;         // bits 64 and 65 of the quotient
+  const uint64_t bits = (high << 2) | low;  // bits 0 to 63
+  // Keep 64 bits: drop one bit when the quotient has 65, two when it has 66.
+  // The first dropped bit is worth half a unit; the bits below it and the
+  // remainder tell "exactly half" from "more".
+  const int drop = top >= 2 ? 2 : 1;
+  uint64_t significand = (top << (64 - drop)) | (bits >> drop);
+  const bool half = ((bits >> (drop - 1)) & 1) != 0;
+  const bool beyond_half = (drop == 2 && (bits & 1) != 0) || remainder != 0;
+  // The quotient is significand * 2^(ae - be - 65 + drop) in terms of the
+  // biased exponents, so its own biased exponent is that unit plus
+  // kUnitBias. Below 1 it is subnormal, and rounds at another place.
+  int32_t biased = (ae & kMaxBiased) - (be & kMaxBiased) - 65 + drop + kUnitBias;
+  if (biased <= 0 || biased >= kMaxBiased) return false;
+  // Ties to even. A carry out of the top makes 2^64: 2^63 with one more.
+  if (half && (beyond_half || (significand & 1) != 0)) {
+    if (++significand == 0) {
+      significand = kLeadingBit;
+      if (++biased == kMaxBiased) return false;  // beyond the range
+    }
+  }
+  const uint16_t sign = (ae ^ be) & kSignBit;
+  result = Extended::FromBits(static_cast<uint16_t>(sign | biased), significand);
+  return true;
+}
+#endif
 
 // An operand taken apart. A finite nonzero value is m * 2^e with the leading
 // bit of m set, subnormals included.
@@ -253,8 +302,11 @@ bool Extended::IsNaN() const { return Unpack(*this).kind == Parts::kNaN; }
 
 Extended Extended::FromInteger(uint64_t value) {
   if (value == 0) return Extended();
-  // 64 bits always fit: this only normalises, no rounding happens.
-  return RoundToExtended(false, {0, value}, 0, false);
+  // 64 bits always fit: this only normalises, no rounding happens. With the
+  // leading bit moved to bit 63 the value is m * 2^(63 - lead), a normal
+  // number of biased exponent 63 - lead + 0x3FFF.
+  const int lead = std::countl_zero(value);
+  return Extended(static_cast<uint16_t>(63 - lead + 0x3FFF), value << lead);
 }
 
 Extended Extended::FromDouble(double value) {
@@ -306,6 +358,9 @@ Extended operator*(Extended a, Extended b) {
 }
 
 Extended operator/(Extended a, Extended b) {
+#if defined(__SIZEOF_INT128__)
+  if (Extended quotient; DivideNormal(a, b, quotient)) return quotient;
+#endif
   const Parts x = Unpack(a), y = Unpack(b);
   const bool negative = x.negative != y.negative;
   if (x.kind == Parts::kNaN || y.kind == Parts::kNaN) return NaN();
@@ -363,6 +418,32 @@ std::partial_ordering operator<=>(Extended a, Extended b) {
 }
 
 double RoundToDouble(Extended value) {
+  // The common case first: a normal number that becomes a normal double.
+  // Its value is m * 2^(biased - kUnitBias); the 53 leading bits of m are
+  // m >> 11, with unit 2^(biased - kUnitBias + 11), which makes the biased
+  // exponent of the double biased - kUnitBias + 11 + kDoubleUnitBias.
+  const uint16_t sign_exponent = value.SignExponent();
+  const uint64_t m = value.Significand();
+  if (IsNormal(sign_exponent, m)) {
+    int32_t biased = (sign_exponent & kMaxBiased) - kUnitBias + 11 + kDoubleUnitBias;
+    if (biased >= 1 && biased < kDoubleMaxBiased) {
+      uint64_t significand = m >> 11;
+      // Round to nearest on the 11 dropped bits: bit 10 is worth half a
+      // unit; exactly half rounds to the even significand.
+      const uint64_t dropped = m & 0x7FF;
+      if (dropped > 0x400 || (dropped == 0x400 && (significand & 1) != 0)) {
+        if (++significand == uint64_t{1} << 53) {  // carried out of the top
+          significand >>= 1;
+          ++biased;
+        }
+      }
+      if (biased < kDoubleMaxBiased) {
+        const uint64_t sign = static_cast<uint64_t>(sign_exponent & kSignBit) << 48;
+        return std::bit_cast<double>(sign | (static_cast<uint64_t>(biased) << 52) |
+                                     (significand & kDoubleFraction));
+      }
+    }
+  }
   const Parts x = Unpack(value);
   const uint64_t sign = x.negative ? uint64_t{1} << 63 : 0;
   const uint64_t infinity = sign | (uint64_t{kDoubleMaxBiased} << 52);

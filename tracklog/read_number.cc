@@ -113,7 +113,10 @@ size_t AccumulateDigits(std::string_view text, size_t i, Accumulator& acc) {
   for (; i < text.size() && IsDigit(text[i]); ++i) {
     const uint64_t digit = static_cast<uint64_t>(DigitValue(text[i]));
     if (acc.exact) {
-      if (acc.integer <= (UINT64_MAX - digit) / 10) {
+      // Below the first bound any digit fits; only near 2^64 does the
+      // digit itself decide.
+      constexpr uint64_t kAnyDigitFits = (UINT64_MAX - 9) / 10;
+      if (acc.integer <= kAnyDigitFits || acc.integer <= (UINT64_MAX - digit) / 10) {
         acc.integer = acc.integer * 10 + digit;
         continue;
       }
