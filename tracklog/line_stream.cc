@@ -91,6 +91,32 @@ BreakMasks FindBreaks(const char* p) {
   return masks;
 }
 
+// Tells whether a line equals a given text. For texts of 8 to 16 bytes,
+// such as the terminator of a fix block, the comparison is two 8-byte words
+// (the first 8 bytes and the last 8, which may overlap), after the length.
+class LineMatcher {
+ public:
+  explicit LineMatcher(std::string_view text) : text_(text) {
+    if (text.size() >= 8 && text.size() <= 16) {
+      std::memcpy(&head_, text.data(), 8);
+      std::memcpy(&tail_, text.data() + text.size() - 8, 8);
+    }
+  }
+  bool operator()(std::string_view line) const {
+    if (line.size() != text_.size()) return false;
+    if (text_.size() < 8 || text_.size() > 16) return line == text_;
+    uint64_t head, tail;
+    std::memcpy(&head, line.data(), 8);
+    std::memcpy(&tail, line.data() + line.size() - 8, 8);
+    return head == head_ && tail == tail_;
+  }
+
+ private:
+  std::string_view text_;
+  uint64_t head_ = 0;
+  uint64_t tail_ = 0;
+};
+
 }  // namespace
 
 LineStream::LineStream(InputFile file) : file_(std::move(file)), text_ended_(false) {}
@@ -142,6 +168,7 @@ bool LineStream::TakeCrlfLinesThrough(std::string_view last, LineList& lines) {
   // Whole windows of 64 bytes are looked at, from the next line on, until
   // one holds the break of the last line; a run that goes on past the last
   // whole window is left to Next.
+  const LineMatcher is_last(last);
   size_t line_begin = next_;
   int64_t taken = 0;
   uint64_t cr_at_end = 0;  // 1 when the byte before the window is a CR
@@ -150,19 +177,20 @@ bool LineStream::TakeCrlfLinesThrough(std::string_view last, LineList& lines) {
     // Bit i is set where a CR LF pair is broken: at an LF whose byte before
     // is not a CR, and at the byte after a CR when that byte is not an LF.
     // The byte before the first window ends the previous line, so it is an
-    // LF, or there is none.
+    // LF, or there is none. From the first such place on, no line of the
+    // window ends with CR LF.
     const uint64_t unpaired = ((masks.cr << 1) | cr_at_end) ^ masks.lf;
+    const int first_unpaired = unpaired == 0 ? 64 : __builtin_ctzll(unpaired);
     cr_at_end = masks.cr >> 63;
     for (uint64_t lf = masks.lf; lf != 0; lf &= lf - 1) {
       const int bit = __builtin_ctzll(lf);
-      const uint64_t through_bit = bit == 63 ? ~uint64_t{0} : (uint64_t{2} << bit) - 1;
-      if ((unpaired & through_bit) != 0) return false;  // a line ends otherwise
+      if (bit >= first_unpaired) return false;
       const size_t lf_at = window + static_cast<size_t>(bit);
       const std::string_view line(data_ + line_begin, lf_at - 1 - line_begin);
       lines.AppendView(line);
       ++taken;
       line_begin = lf_at + 1;
-      if (line == last) {
+      if (is_last(line)) {
         next_ = line_begin;
         scanned_ = line_begin;
         index_ += taken;
