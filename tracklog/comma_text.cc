@@ -63,6 +63,7 @@ class Splitter {
   bool SplitPlainPart(LineList& list) {
     bool after_comma = false;
 #if defined(__SSE2__)
+    int64_t room = max_fields_;  // the list is empty, and max_fields_ > 0
     const __m128i comma = _mm_set1_epi8(',');
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i space = _mm_set1_epi8(0x20);
@@ -83,10 +84,10 @@ class Splitter {
       const uint32_t plain = others == 0 ? 0xFFFFu : (1u << __builtin_ctz(others)) - 1;
       for (uint32_t c = commas & plain; c != 0; c &= c - 1) {
         const size_t comma_at = at + static_cast<size_t>(__builtin_ctz(c));
-        list.AppendView(text_.substr(pos_, comma_at - pos_));
+        list.AppendView({text_.data() + pos_, comma_at - pos_});
         pos_ = comma_at + 1;
         after_comma = true;
-        if (Full(list)) return after_comma;
+        if (--room == 0) return after_comma;
       }
       if (others != 0) break;
     }
