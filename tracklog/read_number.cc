@@ -161,6 +161,35 @@ Extended ScaleByPowerOfTen(Extended value, int32_t n) {
 }
 
 Extended ReadNumber(std::string_view text, char decimal_mark) {
+  // The common form first: digits and at most one decimal mark, nothing
+  // else, at most 19 digits in all (so they are below 10^19 < 2^64), at
+  // least one. The steps below then give an exact accumulator N, scaled by
+  // 10^-f for f fraction digits: one division by the exact table entry
+  // kPowers[f], or none when f = 0. The same two steps are done here
+  // directly.
+  {
+    uint64_t n = 0;
+    int digits = 0;
+    int fraction_digits = -1;  // -1: no mark yet
+    bool plain = !text.empty() && text.size() <= 20;
+    for (size_t k = 0; plain && k < text.size(); ++k) {
+      const char c = text[k];
+      if (IsDigit(c)) {
+        n = n * 10 + static_cast<uint64_t>(DigitValue(c));
+        ++digits;
+        if (fraction_digits >= 0) ++fraction_digits;
+      } else if (c == decimal_mark && fraction_digits < 0) {
+        fraction_digits = 0;
+      } else {
+        plain = false;
+      }
+    }
+    if (plain && digits >= 1 && digits <= 19) {
+      const Extended value = Extended::FromInteger(n);
+      return fraction_digits <= 0 ? value : value / kPowers[fraction_digits];
+    }
+  }
+
   size_t i = SkipBlanks(text, 0);
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
