@@ -193,10 +193,18 @@ bool DivideNormal(Extended a, Extended b, Extended& result) {
   const uint64_t am = a.Significand(), bm = b.Significand();
   if (!IsNormal(ae, am) || !IsNormal(be, bm)) return false;
   // am * 2^65 / bm lies in [2^64, 2^66): 65 or 66 bits, as in the general
-  // division, computed the same way.
+  // division. am * 2^63 / bm first, then the last two quotient bits one at a
+  // time from the remainder r < bm: doubling it reaches bm exactly when
+  // r >= bm - r, which cannot overflow, and then 2r - bm = r - (bm - r).
   uint64_t remainder;
   const uint64_t high = Divide128(am >> 1, am << 63, bm, &remainder);
-  const uint64_t low = Divide128(remainder >> 62, remainder << 2, bm, &remainder);
+  const auto next_bit = [bm, &remainder]() -> uint64_t {
+    const bool bit = remainder >= bm - remainder;
+    remainder = bit ? remainder - (bm - remainder) : remainder + remainder;
+    return bit ? 1 : 0;
+  };
+  const uint64_t bit1 = next_bit();
+  const uint64_t low = (bit1 << 1) | next_bit();
   const uint64_t top = high >> 62;         // bits 64 and 65 of the quotient
   const uint64_t bits = (high << 2) | low;  // bits 0 to 63
   // Keep 64 bits: drop one bit when the quotient has 65, two when it has 66.
