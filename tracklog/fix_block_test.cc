@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/failure.h"
+#include "tracklog/input_file.h"
 
 namespace tracksift {
 namespace {
@@ -17,8 +24,7 @@ struct Cut {
   bool crlf_only;
 };
 
-std::vector<Cut> CutAll(const std::string& text) {
-  LineStream input(text);
+std::vector<Cut> CutStream(LineStream input) {
   LineList block;
   BlockSpan span;
   std::vector<Cut> cuts;
@@ -29,6 +35,13 @@ std::vector<Cut> CutAll(const std::string& text) {
     cuts.push_back(cut);
   }
   return cuts;
+}
+
+std::vector<Cut> CutAll(const std::string& text) { return CutStream(LineStream(text)); }
+
+bool operator==(const Cut& a, const Cut& b) {
+  return a.lines == b.lines && a.index_after == b.index_after && a.bytes == b.bytes &&
+         a.crlf_only == b.crlf_only;
 }
 
 const std::string T = "$PGRMM,Tokyo*2F";
@@ -84,6 +97,62 @@ TEST(CollectBlockTest, ALogEndingInsideABlockFailsWithTheLineCount) {
     FAIL();
   } catch (const EStringListError& e) {
     EXPECT_EQ(e.Message(Encoding::kUtf8), "リストのインデックスが範囲を超えています (3)");
+  }
+}
+
+// A log of random blocks: lines of random length (some longer than the 64
+// bytes looked at a time, some far longer than a read of the file), some
+// empty, mostly ending with CR LF but now and then with LF or CR, and lines
+// that only look like terminators. Returns the text and its blocks.
+std::pair<std::string, std::vector<Cut>> RandomLog(int blocks, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  std::vector<Cut> cuts;
+  int64_t index = 0;
+  for (int b = 0; b < blocks; ++b) {
+    Cut cut{{}, 0, {}, true};
+    const int lines = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < lines; ++i) {
+      std::string line;
+      if (i == lines - 1) {
+        line = T;
+      } else if (random() % 10 == 0) {
+        line = random() % 2 ? T + "x" : T.substr(0, 14);
+      } else if (random() % 20 != 0) {
+        const size_t length = random() % 2000 == 0 ? 300000 : random() % 130;
+        for (size_t k = 0; k < length; ++k) line += static_cast<char>(' ' + random() % 95);
+      }
+      std::string end = "\r\n";
+      if (random() % 40 == 0) end = random() % 2 ? "\n" : "\r";
+      // After a lone CR, an empty line ending with LF would make one CR LF.
+      const bool after_lone_cr = !text.empty() && text.back() == '\r';
+      if (after_lone_cr && line.empty() && end == "\n") end = "\r\n";
+      cut.lines.push_back(line);
+      cut.crlf_only = cut.crlf_only && end == "\r\n";
+      cut.bytes += line + end;
+      text += line + end;
+    }
+    index += lines;
+    cut.index_after = index;
+    cuts.push_back(cut);
+  }
+  return {text, cuts};
+}
+
+TEST(CollectBlockTest, RandomLogsAreCutAsWritten) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    const auto [text, expected] = RandomLog(seed % 4 == 0 ? 3000 : 200, seed);
+    EXPECT_EQ(CutAll(text), expected) << "seed " << seed;
+    if (seed % 4 == 0) {
+      // From a file, read in pieces: blocks also straddle the reads.
+      char path[] = "/tmp/tracksift-blocks-XXXXXX";
+      const int fd = mkstemp(path);
+      ASSERT_GE(fd, 0);
+      close(fd);
+      std::ofstream(path, std::ios::binary) << text;
+      EXPECT_EQ(CutStream(LineStream(InputFile::Open(path))), expected) << "seed " << seed;
+      unlink(path);
+    }
   }
 }
 
