@@ -1,6 +1,8 @@
 #include "tracklog/line_list.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "base/failure.h"
 
@@ -8,6 +10,7 @@ namespace tracksift {
 namespace {
 
 constexpr size_t kFirstChunkSize = 4096;
+constexpr size_t kFirstLineCapacity = 16;
 
 }  // namespace
 
@@ -28,20 +31,48 @@ char* LineList::Reserve(size_t size) {
   return place;
 }
 
-void LineList::Append(std::string_view line) {
+LineList::LineList(LineList&& other) noexcept
+    : lines_(std::move(other.lines_)),
+      count_(std::exchange(other.count_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)),
+      chunks_(std::move(other.chunks_)),
+      chunk_used_(std::exchange(other.chunk_used_, 0)),
+      chunk_size_(std::exchange(other.chunk_size_, 0)) {}
+
+LineList& LineList::operator=(LineList&& other) noexcept {
+  if (this != &other) {
+    chunks_ = std::move(other.chunks_);
+    chunk_used_ = std::exchange(other.chunk_used_, 0);
+    chunk_size_ = std::exchange(other.chunk_size_, 0);
+    lines_ = std::move(other.lines_);
+    count_ = std::exchange(other.count_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
+void LineList::Grow() {
   OrOutOfMemory([&] {
-    char* copy = line.empty() ? nullptr : Reserve(line.size());
-    if (copy != nullptr) std::memcpy(copy, line.data(), line.size());
-    lines_.emplace_back(copy, line.size());
+    // Doubling keeps appending amortised constant time.
+    const size_t grown = capacity_ == 0 ? kFirstLineCapacity : 2 * capacity_;
+    std::unique_ptr<std::string_view[]> bigger(new std::string_view[grown]);
+    std::copy(lines_.get(), lines_.get() + count_, bigger.get());
+    lines_ = std::move(bigger);
+    capacity_ = grown;
   });
 }
 
-void LineList::AppendViewGrowing(std::string_view line) {
-  OrOutOfMemory([&] { lines_.push_back(line); });
+void LineList::Append(std::string_view line) {
+  if (count_ == capacity_) Grow();
+  OrOutOfMemory([&] {
+    char* copy = line.empty() ? nullptr : Reserve(line.size());
+    if (copy != nullptr) std::memcpy(copy, line.data(), line.size());
+    lines_[count_++] = std::string_view(copy, line.size());
+  });
 }
 
 void LineList::AppendAll(const LineList& source) {
-  const size_t count = source.lines_.size();
+  const size_t count = source.count_;
   for (size_t i = 0; i < count; ++i) {
     // Copy the view first: Append may move the vector it lives in when
     // source is this list.
@@ -51,7 +82,7 @@ void LineList::AppendAll(const LineList& source) {
 }
 
 void LineList::Clear() {
-  lines_.clear();
+  count_ = 0;
   if (chunks_.size() > 1) {
     std::unique_ptr<char[]> largest = std::move(chunks_.back());
     chunks_.clear();

@@ -28,10 +28,11 @@ class LineList {
   LineList() = default;
   LineList(const LineList&) = delete;
   LineList& operator=(const LineList&) = delete;
-  LineList(LineList&&) = default;  // lines stay valid: chunks do not move
-  LineList& operator=(LineList&&) = default;
+  // Lines stay valid: chunks do not move. The moved-from list is empty.
+  LineList(LineList&& other) noexcept;
+  LineList& operator=(LineList&& other) noexcept;
 
-  int64_t Count() const { return static_cast<int64_t>(lines_.size()); }
+  int64_t Count() const { return static_cast<int64_t>(count_); }
 
   // The line at index; fails with EStringListError naming the index when it
   // is below 0 or not below Count().
@@ -46,11 +47,8 @@ class LineList {
   // Adds line after the last line without copying its bytes; they must stay
   // valid for as long as the list holds the line.
   void AppendView(std::string_view line) {
-    if (lines_.size() < lines_.capacity()) {
-      lines_.push_back(line);  // the common case: no allocation, no failure
-    } else {
-      AppendViewGrowing(line);
-    }
+    if (count_ == capacity_) Grow();  // the rare case: EOutOfMemory
+    lines_[count_++] = line;
   }
 
   // Adds a copy of every line of source, in order. The number of lines to add
@@ -63,10 +61,14 @@ class LineList {
 
  private:
   [[noreturn]] static void FailIndex(int64_t index);
-  void AppendViewGrowing(std::string_view line);
+  // Makes room for at least one more line.
+  void Grow();
   char* Reserve(size_t size);
 
-  std::vector<std::string_view> lines_;
+  // The lines are lines_[0] to lines_[count_ - 1], in room for capacity_.
+  std::unique_ptr<std::string_view[]> lines_;
+  size_t count_ = 0;
+  size_t capacity_ = 0;
   std::vector<std::unique_ptr<char[]>> chunks_;  // the last one is being filled
   size_t chunk_used_ = 0;
   size_t chunk_size_ = 0;

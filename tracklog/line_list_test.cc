@@ -67,6 +67,31 @@ TEST(LineListTest, AppendAllOfAListToItselfDoublesIt) {
   list.Clear();  // other holds copies, not views of list's storage
   list.Append("overwrite");
   EXPECT_EQ(Lines(other), "[a][b][a][b]");
+
+  // Doubling a list that must grow its room for lines on the way.
+  LineList many;
+  std::string expected;
+  for (int i = 0; i < 13; ++i) {
+    many.Append(std::to_string(i));
+    expected += "[" + std::to_string(i) + "]";
+  }
+  many.AppendAll(many);
+  EXPECT_EQ(Lines(many), expected + expected);
+}
+
+TEST(LineListTest, MovingKeepsTheLinesAndEmptiesTheSource) {
+  LineList list;
+  for (int i = 0; i < 40; ++i) list.Append("line " + std::to_string(i));
+  const std::string_view first = list.LineAt(0);
+  LineList moved(std::move(list));
+  EXPECT_EQ(moved.Count(), 40);
+  EXPECT_EQ(moved.LineAt(0).data(), first.data());  // the bytes did not move
+  EXPECT_EQ(list.Count(), 0);                       // NOLINT: moved-from is empty
+  list.Append("again");                             // NOLINT: and can be used
+  EXPECT_EQ(Lines(list), "[again]");
+  list = std::move(moved);
+  EXPECT_EQ(list.Count(), 40);
+  EXPECT_EQ(list.LineAt(39), "line 39");
 }
 
 TEST(LineListTest, ClearEmptiesAndTheListCanBeRefilled) {
