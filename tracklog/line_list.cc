@@ -81,14 +81,10 @@ void LineList::AppendAll(const LineList& source) {
   }
 }
 
-void LineList::Clear() {
-  count_ = 0;
-  if (chunks_.size() > 1) {
-    std::unique_ptr<char[]> largest = std::move(chunks_.back());
-    chunks_.clear();
-    chunks_.push_back(std::move(largest));
-  }
-  chunk_used_ = 0;
+void LineList::KeepLargestChunk() {
+  std::unique_ptr<char[]> largest = std::move(chunks_.back());
+  chunks_.clear();
+  chunks_.push_back(std::move(largest));  // cannot fail: room for one is left
 }
 
 }  // namespace tracksift

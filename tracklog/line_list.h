@@ -57,12 +57,18 @@ class LineList {
 
   // Removes every line. The largest storage chunk is kept for reuse, since
   // the program clears its small lists once per fix block.
-  void Clear();
+  void Clear() {
+    count_ = 0;
+    chunk_used_ = 0;
+    if (chunks_.size() > 1) KeepLargestChunk();
+  }
 
  private:
   [[noreturn]] static void FailIndex(int64_t index);
   // Makes room for at least one more line.
   void Grow();
+  // Frees every storage chunk but the last, the largest.
+  void KeepLargestChunk();
   char* Reserve(size_t size);
 
   // The lines are lines_[0] to lines_[count_ - 1], in room for capacity_.
