@@ -2,11 +2,13 @@
 // lead bytes of code page 932 are in effect (by its lowest bit); the
 // remaining bytes are the text.
 //
-// Invariants: nothing crashes; no field holds a NUL; and where the text has
+// Invariants: nothing crashes; no field holds a NUL; a split stopped after n
+// fields gives the first n fields of the whole split; and where the text has
 // no quote mark and no lead bytes are in effect, no field holds a comma or a
 // blank that should have split it, and the fields are exactly those of a
 // plain byte-by-byte reading of the rules.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -59,6 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int64_t i = 0; i < fields.Count(); ++i) {
     Check(fields.LineAt(i).find('\0') == std::string_view::npos);
   }
+  // A split stopped after some fields gives exactly the first of them.
+  const int64_t limit = static_cast<int64_t>(data[0] >> 1) % 16;
+  tracksift::LineList first;
+  tracksift::SplitCommaText(first, text,
+                            cp932 ? tracksift::LeadBytes::Cp932() : tracksift::LeadBytes(),
+                            limit);
+  Check(first.Count() == std::min(limit, fields.Count()));
+  for (int64_t i = 0; i < first.Count(); ++i) Check(first.LineAt(i) == fields.LineAt(i));
   const std::string_view before_nul = std::string_view(text).substr(0, text.find('\0'));
   if (!cp932 && before_nul.find('"') == std::string_view::npos) {
     const std::vector<std::string> expected = PlainFields(text);
