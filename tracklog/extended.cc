@@ -188,7 +188,11 @@ Extended RoundToExtended(bool negative, Wide magnitude, int32_t exponent, bool s
 // the rounding done in place. Returns false, leaving everything else to the
 // general division, for any other operands or a quotient that would be
 // subnormal or beyond the range.
-bool DivideNormal(Extended a, Extended b, Extended& result) {
+//
+// divide(hi, lo, &remainder) divides hi * 2^64 + lo by b's significand, for
+// hi below it, giving the quotient and the remainder.
+template <typename Divide128By>
+bool DivideNormal(Extended a, Extended b, Divide128By divide, Extended& result) {
   const uint16_t ae = a.SignExponent(), be = b.SignExponent();
   const uint64_t am = a.Significand(), bm = b.Significand();
   if (!IsNormal(ae, am) || !IsNormal(be, bm)) return false;
@@ -197,7 +201,7 @@ bool DivideNormal(Extended a, Extended b, Extended& result) {
   // time from the remainder r < bm: doubling it reaches bm exactly when
   // r >= bm - r, which cannot overflow, and then 2r - bm = r - (bm - r).
   uint64_t remainder;
-  const uint64_t high = Divide128(am >> 1, am << 63, bm, &remainder);
+  const uint64_t high = divide(am >> 1, am << 63, &remainder);
   const auto next_bit = [bm, &remainder]() -> uint64_t {
     const bool bit = remainder >= bm - remainder;
     remainder = bit ? remainder - (bm - remainder) : remainder + remainder;
@@ -229,6 +233,31 @@ bool DivideNormal(Extended a, Extended b, Extended& result) {
   const uint16_t sign = (ae ^ be) & kSignBit;
   result = Extended::FromBits(static_cast<uint16_t>(sign | biased), significand);
   return true;
+}
+
+// (hi * 2^64 + lo) / d and its remainder, for d with its leading bit set and
+// hi < d, given v = floor((2^128 - 1) / d) - 2^64: the division of a two-word
+// number by one word with a precomputed reciprocal (Moeller and Granlund,
+// "Improved division by invariant integers", 2011, algorithm 4). The
+// estimate from the reciprocal is the quotient or one more or one less, and
+// the two corrections below make it exact.
+uint64_t DivideByReciprocal(uint64_t hi, uint64_t lo, uint64_t d, uint64_t v,
+                            uint64_t* remainder) {
+  __extension__ typedef unsigned __int128 U128;
+  const U128 estimate = static_cast<U128>(v) * hi + ((static_cast<U128>(hi + 1) << 64) | lo);
+  uint64_t q = static_cast<uint64_t>(estimate >> 64);
+  const uint64_t q_low = static_cast<uint64_t>(estimate);
+  uint64_t r = lo - q * d;  // modulo 2^64
+  if (r > q_low) {
+    --q;
+    r += d;
+  }
+  if (r >= d) {
+    ++q;
+    r -= d;
+  }
+  *remainder = r;
+  return q;
 }
 #endif
 
@@ -367,7 +396,10 @@ Extended operator*(Extended a, Extended b) {
 
 Extended operator/(Extended a, Extended b) {
 #if defined(__SIZEOF_INT128__)
-  if (Extended quotient; DivideNormal(a, b, quotient)) return quotient;
+  const auto divide = [bm = b.Significand()](uint64_t hi, uint64_t lo, uint64_t* remainder) {
+    return Divide128(hi, lo, bm, remainder);
+  };
+  if (Extended quotient; DivideNormal(a, b, divide, quotient)) return quotient;
 #endif
   const Parts x = Unpack(a), y = Unpack(b);
   const bool negative = x.negative != y.negative;
@@ -408,6 +440,17 @@ Extended operator/(Extended a, Extended b) {
   const bool sticky = remainder_top || remainder != 0;
   return RoundToExtended(negative, quotient, x.e - y.e - 65, sticky);
 #endif
+}
+
+Extended operator/(Extended a, const PreparedDivisor& b) {
+#if defined(__SIZEOF_INT128__)
+  const auto divide = [bm = b.divisor_.Significand(), v = b.reciprocal_](
+                          uint64_t hi, uint64_t lo, uint64_t* remainder) {
+    return DivideByReciprocal(hi, lo, bm, v, remainder);
+  };
+  if (Extended quotient; DivideNormal(a, b.divisor_, divide, quotient)) return quotient;
+#endif
+  return a / b.divisor_;
 }
 
 bool operator==(Extended a, Extended b) { return (a <=> b) == 0; }

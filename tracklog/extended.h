@@ -37,8 +37,8 @@ class Extended {
   static Extended FromDouble(double value);
   static Extended FromInteger(uint64_t value);
 
-  uint16_t SignExponent() const { return sign_exponent_; }
-  uint64_t Significand() const { return significand_; }
+  constexpr uint16_t SignExponent() const { return sign_exponent_; }
+  constexpr uint64_t Significand() const { return significand_; }
 
   bool IsNegative() const { return (sign_exponent_ & 0x8000) != 0; }  // -0 too
   bool IsZero() const;
@@ -66,6 +66,36 @@ class Extended {
 
   uint16_t sign_exponent_ = 0;
   uint64_t significand_ = 0;
+};
+
+// A divisor prepared in advance, for dividing by the same number many times:
+// a / divisor is exactly a / divisor.Value(), done for normal operands with
+// a multiplication by the divisor's reciprocal in place of a division.
+class PreparedDivisor {
+ public:
+  constexpr explicit PreparedDivisor(Extended divisor)
+      : divisor_(divisor), reciprocal_(ReciprocalOf(divisor.Significand())) {}
+
+  Extended Value() const { return divisor_; }
+
+  friend Extended operator/(Extended a, const PreparedDivisor& b);
+
+ private:
+  // For a significand d with its leading bit set: floor((2^128 - 1) / d) -
+  // 2^64, which fits in 64 bits. 0 for any other, which is never used.
+  static constexpr uint64_t ReciprocalOf(uint64_t d) {
+#if defined(__SIZEOF_INT128__)
+    __extension__ typedef unsigned __int128 U128;
+    if ((d >> 63) == 0) return 0;
+    return static_cast<uint64_t>(~U128{0} / d - (U128{1} << 64));
+#else
+    (void)d;
+    return 0;
+#endif
+  }
+
+  Extended divisor_;
+  uint64_t reciprocal_;
 };
 
 // The double nearest to value, ties to even, rounded once from the exact

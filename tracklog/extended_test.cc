@@ -14,6 +14,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/failure.h"
 #include "tracklog/x87_for_tests.h"
@@ -216,6 +217,41 @@ TEST(ExtendedTest, LeavesTheFloatingPointFlagsAlone) {
   (void)RoundToDouble(kMax);
   (void)Extended::FromDouble(std::numeric_limits<double>::signaling_NaN());
   EXPECT_EQ(0, std::fetestexcept(FE_ALL_EXCEPT));
+}
+
+TEST(ExtendedTest, APreparedDivisorGivesTheSameQuotients) {
+  // Dividends of every size, subnormals and the ends of the range included,
+  // over the powers of ten, significands at both ends, random divisors and
+  // divisors that are not normal numbers.
+  std::mt19937_64 random(5);
+  const auto some = [&random](int low, int high) {
+    const int biased = low + static_cast<int>(random() % static_cast<uint64_t>(high - low + 1));
+    uint64_t m = random() | (uint64_t{1} << 63);
+    if (random() % 3 == 0) m &= ~uint64_t{0} << (random() % 64);  // trailing zeros
+    if (biased == 0) m >>= 1;
+    return Extended::FromBits(static_cast<uint16_t>((random() % 2 ? 0x8000 : 0) | biased), m);
+  };
+  std::vector<Extended> divisors = {Extended::FromBits(0x3FFF, 0x8000000000000000),
+                                    Extended::FromBits(0x3FFF, 0xFFFFFFFFFFFFFFFF),
+                                    Extended::FromBits(0x3FFF, 0x8000000000000001),
+                                    kZero,
+                                    kMinSubnormal,
+                                    kInfinity,
+                                    kZero / kZero};
+  uint64_t power = 1;
+  for (int k = 0; k <= 19; ++k, power *= 10) divisors.push_back(Extended::FromInteger(power));
+  for (int i = 0; i < 40; ++i) divisors.push_back(some(1, 0x7FFE));
+  for (const Extended divisor : divisors) {
+    const PreparedDivisor prepared(divisor);
+    for (int i = 0; i < 3000; ++i) {
+      const int band = i % 4;
+      const Extended a = band == 0   ? some(0, 200)
+                         : band == 1 ? some(0x7FFE - 200, 0x7FFE)
+                         : band == 2 ? some(0x3FFF - 70, 0x3FFF + 70)
+                                     : some(0, 0x7FFE);
+      ASSERT_EQ(Hex(a / prepared), Hex(a / divisor)) << Hex(a) << " / " << Hex(divisor);
+    }
+  }
 }
 
 #ifdef TRACKSIFT_X87

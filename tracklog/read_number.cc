@@ -1,7 +1,9 @@
 #include "tracklog/read_number.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "base/failure.h"
 
@@ -80,6 +82,14 @@ constexpr Extended kPowers512[9] = {
     Extended::FromBits(0x7525, 0xC46052028A20979B),  // 1e4096
     Extended::FromBits(0x7BCA, 0xAE3511626ED559F0),  // 1e4608
 };
+
+// 10^0 to 10^19 prepared for division: the divisors of the plain decimals
+// that ReadNumber reads directly.
+template <size_t... I>
+constexpr std::array<PreparedDivisor, sizeof...(I)> PreparePowers(std::index_sequence<I...>) {
+  return {PreparedDivisor(kPowers[I])...};
+}
+constexpr auto kPreparedPowers = PreparePowers(std::make_index_sequence<20>());
 
 // Scales at or below this give 0; the tables reach 10^5119.
 constexpr int32_t kScaleLimit = 5120;
@@ -166,7 +176,7 @@ Extended ReadNumber(std::string_view text, char decimal_mark) {
   // least one. The steps below then give an exact accumulator N, scaled by
   // 10^-f for f fraction digits: one division by the exact table entry
   // kPowers[f], or none when f = 0. The same two steps are done here
-  // directly.
+  // directly, the division with the entry's prepared reciprocal.
   {
     uint64_t n = 0;
     int digits = 0;
@@ -186,7 +196,7 @@ Extended ReadNumber(std::string_view text, char decimal_mark) {
     }
     if (plain && digits >= 1 && digits <= 19) {
       const Extended value = Extended::FromInteger(n);
-      return fraction_digits <= 0 ? value : value / kPowers[fraction_digits];
+      return fraction_digits <= 0 ? value : value / kPreparedPowers[fraction_digits];
     }
   }
 
