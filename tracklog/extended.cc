@@ -199,13 +199,16 @@ bool DivideNormal(Extended a, Extended b, Divide128By divide, Extended& result) 
   // am * 2^65 / bm lies in [2^64, 2^66): 65 or 66 bits, as in the general
   // division. am * 2^63 / bm first, then the last two quotient bits one at a
   // time from the remainder r < bm: doubling it reaches bm exactly when
-  // r >= bm - r, which cannot overflow, and then 2r - bm = r - (bm - r).
+  // r >= bm - r, which cannot overflow; the new remainder 2r or 2r - bm is
+  // then below bm, so 2r - bm computed modulo 2^64 is exact. The steps here
+  // and below are written without branches: their outcomes follow the data
+  // and would often be guessed wrong.
   uint64_t remainder;
   const uint64_t high = divide(am >> 1, am << 63, &remainder);
   const auto next_bit = [bm, &remainder]() -> uint64_t {
-    const bool bit = remainder >= bm - remainder;
-    remainder = bit ? remainder - (bm - remainder) : remainder + remainder;
-    return bit ? 1 : 0;
+    const uint64_t bit = remainder >= bm - remainder ? 1 : 0;
+    remainder = remainder + remainder - (bm & (0 - bit));
+    return bit;
   };
   const uint64_t bit1 = next_bit();
   const uint64_t low = (bit1 << 1) | next_bit();
@@ -214,21 +217,21 @@ bool DivideNormal(Extended a, Extended b, Divide128By divide, Extended& result) 
   // Keep 64 bits: drop one bit when the quotient has 65, two when it has 66.
   // The first dropped bit is worth half a unit; the bits below it and the
   // remainder tell "exactly half" from "more".
-  const int drop = top >= 2 ? 2 : 1;
+  const int drop = 1 + static_cast<int>(top >> 1);  // top is 1, 2 or 3
   uint64_t significand = (top << (64 - drop)) | (bits >> drop);
-  const bool half = ((bits >> (drop - 1)) & 1) != 0;
-  const bool beyond_half = (drop == 2 && (bits & 1) != 0) || remainder != 0;
+  const uint64_t half = (bits >> (drop - 1)) & 1;
+  const uint64_t beyond_half = ((bits & static_cast<uint64_t>(drop - 1)) | remainder) != 0;
   // The quotient is significand * 2^(ae - be - 65 + drop) in terms of the
   // biased exponents, so its own biased exponent is that unit plus
   // kUnitBias. Below 1 it is subnormal, and rounds at another place.
   int32_t biased = (ae & kMaxBiased) - (be & kMaxBiased) - 65 + drop + kUnitBias;
   if (biased <= 0 || biased >= kMaxBiased) return false;
   // Ties to even. A carry out of the top makes 2^64: 2^63 with one more.
-  if (half && (beyond_half || (significand & 1) != 0)) {
-    if (++significand == 0) {
-      significand = kLeadingBit;
-      if (++biased == kMaxBiased) return false;  // beyond the range
-    }
+  const uint64_t round_up = half & (beyond_half | significand);
+  significand += round_up;
+  if (round_up != 0 && significand == 0) {
+    significand = kLeadingBit;
+    if (++biased == kMaxBiased) return false;  // beyond the range
   }
   const uint16_t sign = (ae ^ be) & kSignBit;
   result = Extended::FromBits(static_cast<uint16_t>(sign | biased), significand);
@@ -248,10 +251,11 @@ uint64_t DivideByReciprocal(uint64_t hi, uint64_t lo, uint64_t d, uint64_t v,
   uint64_t q = static_cast<uint64_t>(estimate >> 64);
   const uint64_t q_low = static_cast<uint64_t>(estimate);
   uint64_t r = lo - q * d;  // modulo 2^64
-  if (r > q_low) {
-    --q;
-    r += d;
-  }
+  // The first correction is often needed, the second rarely: the first is
+  // done without a branch, which would often be guessed wrong.
+  const uint64_t over = 0 - static_cast<uint64_t>(r > q_low);  // all ones or 0
+  q += over;
+  r += d & over;
   if (r >= d) {
     ++q;
     r -= d;
@@ -481,12 +485,13 @@ double RoundToDouble(Extended value) {
       uint64_t significand = m >> 11;
       // Round to nearest on the 11 dropped bits: bit 10 is worth half a
       // unit; exactly half rounds to the even significand.
+      // Without a branch: whether to round up follows the data.
       const uint64_t dropped = m & 0x7FF;
-      if (dropped > 0x400 || (dropped == 0x400 && (significand & 1) != 0)) {
-        if (++significand == uint64_t{1} << 53) {  // carried out of the top
-          significand >>= 1;
-          ++biased;
-        }
+      significand += static_cast<uint64_t>(dropped > 0x400) |
+                     (static_cast<uint64_t>(dropped == 0x400) & significand & 1);
+      if (significand == uint64_t{1} << 53) {  // carried out of the top
+        significand >>= 1;
+        ++biased;
       }
       if (biased < kDoubleMaxBiased) {
         const uint64_t sign = static_cast<uint64_t>(sign_exponent & kSignBit) << 48;
