@@ -1,7 +1,5 @@
 #include "filter/decide_block.h"
 
-#include <cmath>
-
 #include "tracklog/extended.h"
 #include "tracklog/read_number.h"
 #include "tracklog/rmc_fields.h"
@@ -10,20 +8,19 @@ namespace tracksift {
 namespace {
 
 // The ratio test, speed / prev_speed < limit, where a quotient of doubles
-// settles it. The double quotient q is the exact quotient Q rounded once to
-// 53 bits, so |q - Q| <= 2^-53 |Q| while q is a normal double (zero,
-// subnormal, infinite and NaN quotients are left out); the 64-bit quotient
-// R that the test is specified with has |R - Q| <= 2^-64 |Q|. When q lies
-// more than 2^-40 of the limit away from a positive normal limit, R lies on
-// the same side of it: the bounds move R from q by less than 2^-51 |q|, and
-// the limit's own product with 1 +- 2^-40 is rounded by at most 2^-53 of it.
-// Returns 1 (passes), 0 (fails) or -1 (too close to tell).
+// settles it. The 64-bit quotient R that the test is specified with and the
+// double quotient q are both the exact quotient Q rounded to nearest, and
+// rounding to nearest keeps the order of Q and any number the format holds.
+// The limit is a double, held exactly by both formats. So q < limit means
+// Q < limit, and then R < limit (R could only round up to the limit if q did
+// too, as the 64-bit format is the finer one on both sides of the limit);
+// q > limit means Q > limit and R >= limit. Only q == limit (or a NaN, for
+// which both comparisons fail) is left to R.
+// Returns 1 (passes), 0 (fails) or -1 (left to R).
 int RatioPassesByDoubles(double speed, double prev_speed, double limit) {
-  constexpr double kMargin = 0x1p-40;
   const double q = speed / prev_speed;
-  if (!std::isnormal(q) || !std::isnormal(limit) || q < 0 || limit < 0) return -1;
-  if (q < limit * (1 - kMargin)) return 1;
-  if (q > limit * (1 + kMargin)) return 0;
+  if (q < limit) return 1;
+  if (q > limit) return 0;
   return -1;
 }
 
