@@ -8,7 +8,7 @@ namespace tracksift {
 namespace {
 
 // The ratio test, speed / prev_speed < limit, where a quotient of doubles
-// settles it. The 64-bit quotient R that the test is specified with and the
+// settles it. The 64-bit quotient R that the test compares and the
 // double quotient q are both the exact quotient Q rounded to nearest, and
 // rounding to nearest keeps the order of Q and any number the format holds.
 // The limit is a double, held exactly by both formats. So q < limit means
