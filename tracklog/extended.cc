@@ -183,44 +183,55 @@ Extended RoundToExtended(bool negative, Wide magnitude, int32_t exponent, bool s
 }
 
 #if defined(__SIZEOF_INT128__)
+// floor(xm * 2^65 / ym) for significands xm and ym with their leading bits
+// set, which lies in [2^64, 2^66): 64 bits and at least one more for
+// rounding. *inexact tells whether a remainder is left (the sticky bits).
+// divide(hi, lo, &remainder) divides hi * 2^64 + lo by ym, for hi below it.
+//
+// xm * 2^63 / ym first (below 2^64, since xm < 2^64 <= 2 * ym), then the
+// last two quotient bits one at a time from the remainder r < ym: doubling
+// it reaches ym exactly when r >= ym - r, which cannot overflow; the new
+// remainder 2r or 2r - ym is then below ym, so 2r - ym computed modulo 2^64
+// is exact. These steps are written without branches: their outcomes follow
+// the data and would often be guessed wrong.
+template <typename Divide128By>
+Wide QuotientOf(uint64_t xm, uint64_t ym, Divide128By divide, bool* inexact) {
+  uint64_t remainder;
+  const uint64_t high = divide(xm >> 1, xm << 63, &remainder);
+  const auto next_bit = [ym, &remainder]() -> uint64_t {
+    const uint64_t bit = remainder >= ym - remainder ? 1 : 0;
+    remainder = remainder + remainder - (ym & (0 - bit));
+    return bit;
+  };
+  const uint64_t bit1 = next_bit();
+  const uint64_t low = (bit1 << 1) | next_bit();
+  *inexact = remainder != 0;
+  return {high >> 62, (high << 2) | low};
+}
+
 // The quotient of two normal numbers whose rounded quotient is normal too,
 // which is the common case, by the steps of the general division below with
 // the rounding done in place. Returns false, leaving everything else to the
 // general division, for any other operands or a quotient that would be
-// subnormal or beyond the range.
-//
-// divide(hi, lo, &remainder) divides hi * 2^64 + lo by b's significand, for
-// hi below it, giving the quotient and the remainder.
+// subnormal or beyond the range. divide is as for QuotientOf, by b's
+// significand.
 template <typename Divide128By>
 bool DivideNormal(Extended a, Extended b, Divide128By divide, Extended& result) {
   const uint16_t ae = a.SignExponent(), be = b.SignExponent();
   const uint64_t am = a.Significand(), bm = b.Significand();
   if (!IsNormal(ae, am) || !IsNormal(be, bm)) return false;
-  // am * 2^65 / bm lies in [2^64, 2^66): 65 or 66 bits, as in the general
-  // division. am * 2^63 / bm first, then the last two quotient bits one at a
-  // time from the remainder r < bm: doubling it reaches bm exactly when
-  // r >= bm - r, which cannot overflow; the new remainder 2r or 2r - bm is
-  // then below bm, so 2r - bm computed modulo 2^64 is exact. The steps here
-  // and below are written without branches: their outcomes follow the data
-  // and would often be guessed wrong.
-  uint64_t remainder;
-  const uint64_t high = divide(am >> 1, am << 63, &remainder);
-  const auto next_bit = [bm, &remainder]() -> uint64_t {
-    const uint64_t bit = remainder >= bm - remainder ? 1 : 0;
-    remainder = remainder + remainder - (bm & (0 - bit));
-    return bit;
-  };
-  const uint64_t bit1 = next_bit();
-  const uint64_t low = (bit1 << 1) | next_bit();
-  const uint64_t top = high >> 62;         // bits 64 and 65 of the quotient
-  const uint64_t bits = (high << 2) | low;  // bits 0 to 63
+  bool inexact;
+  const Wide quotient = QuotientOf(am, bm, divide, &inexact);
+  const uint64_t top = quotient.hi;   // bits 64 and 65 of the quotient
+  const uint64_t bits = quotient.lo;  // bits 0 to 63
   // Keep 64 bits: drop one bit when the quotient has 65, two when it has 66.
   // The first dropped bit is worth half a unit; the bits below it and the
-  // remainder tell "exactly half" from "more".
+  // remainder tell "exactly half" from "more". Without branches, as above.
   const int drop = 1 + static_cast<int>(top >> 1);  // top is 1, 2 or 3
   uint64_t significand = (top << (64 - drop)) | (bits >> drop);
   const uint64_t half = (bits >> (drop - 1)) & 1;
-  const uint64_t beyond_half = ((bits & static_cast<uint64_t>(drop - 1)) | remainder) != 0;
+  const uint64_t beyond_half =
+      static_cast<uint64_t>((bits & static_cast<uint64_t>(drop - 1)) != 0 || inexact);
   // The quotient is significand * 2^(ae - be - 65 + drop) in terms of the
   // biased exponents, so its own biased exponent is that unit plus
   // kUnitBias. Below 1 it is subnormal, and rounds at another place.
@@ -417,14 +428,13 @@ Extended operator/(Extended a, Extended b) {
   // the quotient lies in [2^64, 2^66), which is 64 bits and at least one more
   // for rounding; the remainder tells the sticky bits.
 #if defined(__SIZEOF_INT128__)
-  // Where the compiler has 128-bit integers: x.m * 2^63 / y.m first (below
-  // 2^64, since x.m < 2^64 <= 2 * y.m), then the last two quotient bits from
-  // the remainder, which is below y.m so that four times it fits.
-  uint64_t remainder;
-  const uint64_t high = Divide128(x.m >> 1, x.m << 63, y.m, &remainder);
-  const uint64_t low = Divide128(remainder >> 62, remainder << 2, y.m, &remainder);
-  Wide quotient{high >> 62, (high << 2) | low};
-  const bool sticky = remainder != 0;
+  // y.m is the divisor's significand normalised, which differs from b's
+  // for a subnormal divisor.
+  const auto divide_normalised = [ym = y.m](uint64_t hi, uint64_t lo, uint64_t* remainder) {
+    return Divide128(hi, lo, ym, remainder);
+  };
+  bool sticky;
+  const Wide quotient = QuotientOf(x.m, y.m, divide_normalised, &sticky);
   return RoundToExtended(negative, quotient, x.e - y.e - 65, sticky);
 #else
   // Long division, one quotient bit at a time. The remainder stays below
