@@ -69,7 +69,7 @@ void Run::ReadRmcFields() { tracksift::ReadRmcFields(BlockLines, RmcFields, lead
 
 void Run::DecideBlock() {
   if (tracksift::DecideBlock(RmcFields, Limits{SpeedLimit, RatioLimit}, Speed, PrevSpeed)) {
-    KeptLines.AppendAll(BlockPlace);
+    KeptLines.AppendAll(BlockLines, BlockPlace);
   }
 }
 

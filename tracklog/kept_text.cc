@@ -1,7 +1,5 @@
 #include "tracklog/kept_text.h"
 
-
-#include "tracklog/line_stream.h"
 #include "tracklog/line_text.h"
 
 namespace tracksift {
@@ -28,18 +26,13 @@ void KeptText::Put(std::string_view bytes) {
   }
 }
 
-void KeptText::AppendAll(const BlockSpan& block) {
-  if (block.crlf_only) {
-    Put(block.bytes);
+void KeptText::AppendAll(const LineList& lines, const BlockSpan& span) {
+  if (span.crlf_only) {
+    Put(span.bytes);
     return;
   }
-  // The span holds whole lines and no NUL byte, so reading it by the
-  // reading rules yields exactly the block's lines.
-  LineStream lines(block.bytes);
-  bool crlf;
-  while (!lines.AtEnd()) {
-    lines.StartRun();
-    Put(lines.Next(&crlf));
+  for (int64_t i = 0; i < lines.Count(); ++i) {
+    Put(lines.LineAt(i));
     Put(kLineEnd);
   }
 }

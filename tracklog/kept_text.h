@@ -19,6 +19,7 @@
 
 #include "base/failure.h"
 #include "tracklog/fix_block.h"
+#include "tracklog/line_list.h"
 #include "tracklog/output_file.h"
 
 namespace tracksift {
@@ -31,8 +32,10 @@ class KeptText {
   // Sends the kept blocks to a new file at path, which appears only on Save.
   void Open(const std::string& path);
 
-  // Adds a block after the blocks added before. EOutOfMemory.
-  void AppendAll(const BlockSpan& block);
+  // Adds the lines of a block after the blocks added before, each followed
+  // by CR LF; span tells where the block stands in its text, so that a block
+  // whose lines all end with CR LF is copied as it stands. EOutOfMemory.
+  void AppendAll(const LineList& lines, const BlockSpan& span);
 
   // Raises a failure held back, or puts the output file in place.
   void Save();
