@@ -26,18 +26,11 @@
 #include <vector>
 
 #include "base/texts.h"
+#include "tests/e2e/logs_and_folders.h"
 #include "tests/e2e/run_program.h"
 
 namespace tracksift::e2e {
 namespace {
-
-const std::string kTerminator = "$PGRMM,Tokyo*2F";
-
-std::string Block(const std::string& status, const std::string& speed) {
-  return "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
-         "$GPRMC,123519," + status + ",4807.038,N,01131.000,E," + speed +
-         ",084.4,230394,003.1,W*6A\r\n" + kTerminator + "\r\n";
-}
 
 // count copies of text.
 std::string Repeat(const std::string& text, size_t count) {
@@ -56,7 +49,6 @@ std::string KeptLog(size_t bytes, bool bad_end = false) {
   return log;
 }
 
-std::string Cp932(const FixedText& text) { return std::string(text.cp932); }
 std::string OpenError(const std::string& path) {
   return Cp932(kOpenErrorBefore) + path + Cp932(kOpenErrorAfter);
 }
@@ -112,29 +104,12 @@ using Names = std::vector<std::string>;
 
 // A temporary folder in memory (/dev/shm) where there is one, for large files.
 std::unique_ptr<TempDir> MemoryTempDir() {
-  const char* old = getenv("TMPDIR");
-  const std::string saved = old != nullptr ? old : "";
-  if (access("/dev/shm", W_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
-  auto dir = std::make_unique<TempDir>();
-  if (old != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
-  return dir;
+  return std::make_unique<TempDir>(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "");
 }
 
 bool UnderWrapper() { return getenv("TRACKSIFT_E2E_WRAPPER") != nullptr; }
 
-class FaultTest : public testing::Test {
- protected:
-  // Runs with the working folder set to the test's folder.
-  RunResult Run(const std::vector<std::string>& args, RunOptions options = {}) {
-    options.working_dir = dir_.path();
-    return RunTracksift(args, options);
-  }
-  TempDir dir_;
-};
+using FaultTest = InFolderTest;
 
 TEST_F(FaultTest, FullDisk) {
   const std::string log = Block("A", "1.0") + Block("V", "") + Block("A", "2.0");
@@ -483,6 +458,7 @@ TEST_F(FaultTest, StoppedByASignalItLeavesNoTemporaryFile) {
     int feed[2];
     ASSERT_EQ(pipe(feed), 0);
     const std::string out = dir / "out.log";
+    const std::string program = ProgramPath();
     const pid_t pid = fork();
     if (pid == 0) {
       dup2(feed[0], 0);
@@ -490,11 +466,7 @@ TEST_F(FaultTest, StoppedByASignalItLeavesNoTemporaryFile) {
       close(feed[1]);
       signal(SIGINT, SIG_DFL);
       signal(SIGTERM, SIG_DFL);
-#ifdef TRACKSIFT_LAUNCHER
-      execl(TRACKSIFT_LAUNCHER, "tracksift", "/dev/stdin", out.c_str(), nullptr);
-#else
-      execl(TRACKSIFT_BINARY, "tracksift", "/dev/stdin", out.c_str(), nullptr);
-#endif
+      execl(program.c_str(), "tracksift", "/dev/stdin", out.c_str(), nullptr);
       _exit(127);
     }
     close(feed[0]);

@@ -6,19 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/logs_and_folders.h"
 #include "tests/e2e/run_program.h"
 
 namespace tracksift::e2e {
 namespace {
-
-const std::string T = "$PGRMM,Tokyo*2F";
-
-std::string Block(const std::string& status, const std::string& speed,
-                  const std::string& brk = "\r\n") {
-  return "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47" + brk +
-         "$GPRMC,123519," + status + ",4807.038,N,01131.000,E," + speed +
-         ",084.4,230394,003.1,W*6A" + brk + T + brk;
-}
 
 class FilterTest : public testing::Test {
  protected:
@@ -156,7 +148,7 @@ TEST_F(FilterTest, BadInputEndsInAReportNeverACrash) {
   for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7919) % 255 + 1);  // no NUL
   const std::vector<Case> cases = {
       {"no terminator", "$GPRMC,1,A,,,,,,1.0\r\n", "EStringListError"},
-      {"no fix sentence", "$GPGGA\r\n" + T + "\r\n", "EStringListError"},
+      {"no fix sentence", "$GPGGA\r\n" + kTerminator + "\r\n", "EStringListError"},
       {"binary", binary, "EStringListError"},
       {"one long line", std::string(20 << 20, 'x'), "EStringListError"},
       {"empty line after the last block", Block("A", "1") + "\r\n", "EStringListError"},

@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "base/texts.h"
+#include "tests/e2e/logs_and_folders.h"
 #include "tests/e2e/run_program.h"
 
 namespace tracksift::e2e {
 namespace {
-
-const std::string kTerminator = "$PGRMM,Tokyo*2F";
-
-std::string Cp932(const FixedText& text) { return std::string(text.cp932); }
 
 // The first line of a report, with the code location still to be filled in.
 std::string FirstLine(const std::string& kind, Encoding encoding) {
@@ -45,14 +42,7 @@ std::string ExpectReport(const RunResult& result, const std::string& kind,
   return location;
 }
 
-class ReportTest : public testing::Test {
- protected:
-  RunResult Run(const std::vector<std::string>& args, RunOptions options = {}) {
-    options.working_dir = dir_.path();
-    return RunTracksift(args, options);
-  }
-  TempDir dir_;
-};
+using ReportTest = InFolderTest;
 
 TEST_F(ReportTest, MissingInput) {
   const RunResult result = Run({"in.log", "out.log"});

@@ -57,12 +57,7 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     out_pipe[0] = controller;
   }
   // The command is made before fork, so that the child only has to exec it.
-#ifdef TRACKSIFT_LAUNCHER
-  // Cross build: a script runs the program under the emulator.
-  const std::string program = TRACKSIFT_LAUNCHER;
-#else
-  const std::string program = TRACKSIFT_BINARY;
-#endif
+  const std::string program = ProgramPath();
   std::vector<std::string> words = WrapperWords();
   const std::string exec_path = words.empty() ? program : words.front();
   words.push_back(words.empty() ? TRACKSIFT_BINARY : program);
@@ -164,9 +159,18 @@ RunResult RunTracksift(const std::vector<std::string>& args,
   return result;
 }
 
-TempDir::TempDir() {
-  std::string pattern = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") +
-                        "/tracksift-test-XXXXXX";
+std::string ProgramPath() {
+#ifdef TRACKSIFT_LAUNCHER
+  return TRACKSIFT_LAUNCHER;
+#else
+  return TRACKSIFT_BINARY;
+#endif
+}
+
+TempDir::TempDir(const std::string& parent) {
+  const char* tmpdir = getenv("TMPDIR");
+  std::string pattern = (!parent.empty() ? parent : tmpdir != nullptr ? tmpdir : "/tmp") +
+                        std::string("/tracksift-test-XXXXXX");
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
   path_ = pattern;
 }

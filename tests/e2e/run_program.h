@@ -52,11 +52,15 @@ struct RunResult {
 RunResult RunTracksift(const std::vector<std::string>& args,
                        const RunOptions& options = {});
 
-// A fresh empty folder under the system's temporary folder, removed with
-// everything in it when the object goes.
+// The command that starts the program under test: the built binary, or for
+// a cross build the script that runs it under the emulator.
+std::string ProgramPath();
+
+// A fresh empty folder in parent (by default the system's temporary folder),
+// removed with everything in it when the object goes.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const std::string& parent = "");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
