@@ -55,18 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool cp932 = (data[0] & 1) != 0;
   // A copy of exactly the text, so that reading past it is caught.
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const tracksift::LeadBytes lead = cp932 ? tracksift::LeadBytes::Cp932() : tracksift::LeadBytes();
   tracksift::LineList fields;
-  tracksift::SplitCommaText(fields, text,
-                            cp932 ? tracksift::LeadBytes::Cp932() : tracksift::LeadBytes());
+  tracksift::SplitCommaText(fields, text, lead);
   for (int64_t i = 0; i < fields.Count(); ++i) {
     Check(fields.LineAt(i).find('\0') == std::string_view::npos);
   }
   // A split stopped after some fields gives exactly the first of them.
   const int64_t limit = static_cast<int64_t>(data[0] >> 1) % 16;
   tracksift::LineList first;
-  tracksift::SplitCommaText(first, text,
-                            cp932 ? tracksift::LeadBytes::Cp932() : tracksift::LeadBytes(),
-                            limit);
+  tracksift::SplitCommaText(first, text, lead, limit);
   Check(first.Count() == std::min(limit, fields.Count()));
   for (int64_t i = 0; i < first.Count(); ++i) Check(first.LineAt(i) == fields.LineAt(i));
   const std::string_view before_nul = std::string_view(text).substr(0, text.find('\0'));
