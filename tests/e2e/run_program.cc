@@ -33,8 +33,12 @@ std::vector<std::string> WrapperWords() {
 
 }  // namespace
 
-RunResult RunTracksift(const std::vector<std::string>& args,
-                       const RunOptions& options) {
+RunResult RunTracksift(const std::vector<std::string>& args, const RunOptions& options) {
+  return RunCommand(ProgramPath(), TRACKSIFT_BINARY, args, options);
+}
+
+RunResult RunCommand(const std::string& program, const std::string& binary,
+                     const std::vector<std::string>& args, const RunOptions& options) {
   int out_pipe[2], err_pipe[2], in_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0 || pipe(in_pipe) != 0) {
     throw std::runtime_error("pipe");
@@ -57,10 +61,9 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     out_pipe[0] = controller;
   }
   // The command is made before fork, so that the child only has to exec it.
-  const std::string program = ProgramPath();
   std::vector<std::string> words = WrapperWords();
   const std::string exec_path = words.empty() ? program : words.front();
-  words.push_back(words.empty() ? TRACKSIFT_BINARY : program);
+  words.push_back(words.empty() ? binary : program);
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
@@ -83,7 +86,13 @@ RunResult RunTracksift(const std::vector<std::string>& args,
     } else {
       dup2(out_pipe[1], 1);
     }
-    dup2(err_pipe[1], 2);
+    if (!options.stderr_file.empty()) {
+      int fd = open(options.stderr_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fd, 2);
+      close(fd);
+    } else {
+      dup2(err_pipe[1], 2);
+    }
     for (int fd : {out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1], in_pipe[0],
                    in_pipe[1]}) {
       if (fd > 2) close(fd);

@@ -34,6 +34,7 @@ struct RunOptions {
   std::vector<std::pair<std::string, std::string>> env;     // set in the child
   StdoutMode stdout_mode = StdoutMode::kPipe;
   std::string stdout_file;    // when set, stdout goes to this file instead
+  std::string stderr_file;    // when set, stderr goes to this file instead
   std::string stdin_data;     // fed through a pipe on standard input
   bool feed_stdin = false;
   std::vector<std::pair<int, rlim_t>> limits;  // setrlimit in the child
@@ -51,6 +52,12 @@ struct RunResult {
 // blanks) start the program, e.g. "valgrind -q --error-exitcode=99".
 RunResult RunTracksift(const std::vector<std::string>& args,
                        const RunOptions& options = {});
+
+// The same for any built program: program is the command that starts it
+// (the binary, or a launcher script in a cross build), binary the binary
+// itself, the name the program is given (argv[0]) when no wrapper starts it.
+RunResult RunCommand(const std::string& program, const std::string& binary,
+                     const std::vector<std::string>& args, const RunOptions& options = {});
 
 // The command that starts the program under test: the built binary, or for
 // a cross build the script that runs it under the emulator.

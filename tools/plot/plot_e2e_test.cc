@@ -1,52 +1,29 @@
 // End to end: a log through tracksift, then both logs through tracksift-plot.
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/e2e/run_program.h"
 
-extern char** environ;
-
 namespace tracksift::e2e {
 namespace {
 
-struct PlotResult {
-  int exit_status = -1;
-  std::string out;
-  std::string err;
-};
-
 // Runs tracksift-plot with args; its standard output and error go to files
-// in dir.
-PlotResult RunPlot(const std::vector<std::string>& args, const TempDir& dir) {
-  std::vector<char*> argv = {const_cast<char*>(TRACKSIFT_PLOT_BINARY)};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const std::string out = dir / "plot.stdout", err = dir / "plot.stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  PlotResult result;
+// in dir, and are read back from there.
+RunResult RunPlot(const std::vector<std::string>& args, const TempDir& dir) {
 #ifdef TRACKSIFT_PLOT_LAUNCHER
-  const char* const program = TRACKSIFT_PLOT_LAUNCHER;  // cross build: under the emulator
+  const std::string program = TRACKSIFT_PLOT_LAUNCHER;  // cross build: under the emulator
 #else
-  const char* const program = TRACKSIFT_PLOT_BINARY;
+  const std::string program = TRACKSIFT_PLOT_BINARY;
 #endif
-  if (posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = ReadFile(out);
-  result.err = ReadFile(err);
+  RunOptions options;
+  options.stdout_file = dir / "plot.stdout";
+  options.stderr_file = dir / "plot.stderr";
+  RunResult result = RunCommand(program, TRACKSIFT_PLOT_BINARY, args, options);
+  result.out = ReadFile(options.stdout_file);
+  result.err = ReadFile(options.stderr_file);
   return result;
 }
 
@@ -84,7 +61,7 @@ class PlotTest : public testing::Test {
 };
 
 TEST_F(PlotTest, DrawsKeptAndDroppedFixesWithTheirCounts) {
-  const PlotResult r = RunPlot({dir_ / "in.log", dir_ / "out.log", dir_ / "track.svg"}, dir_);
+  const RunResult r = RunPlot({dir_ / "in.log", dir_ / "out.log", dir_ / "track.svg"}, dir_);
   EXPECT_EQ(r.exit_status, 0) << r.out;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
@@ -119,7 +96,7 @@ TEST_F(PlotTest, FailsWithOneLineAndLeavesNoPicture) {
        "it)\n"},
   };
   for (const Case& c : cases) {
-    const PlotResult r = RunPlot(c.args, dir_);
+    const RunResult r = RunPlot(c.args, dir_);
     EXPECT_EQ(r.exit_status, 1);
     EXPECT_EQ(r.out, c.message);
     EXPECT_EQ(r.err, "");
